@@ -1,0 +1,49 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+# Both install the missing Debian packages first (tools/install-deps.sh).
+
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: run test build deps configure fuzz sanitize bench clean
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display found (neither DISPLAY nor WAYLAND_DISPLAY is set), so no window can open."; \
+	  echo "The game is built in $(BUILD)/game/. To run it without a window:"; \
+	  echo "  $(BUILD)/game/quillmoor --headless --script tests/e2e/boot.qms"; \
+	  exit 0; \
+	fi
+	$(BUILD)/game/quillmoor
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+configure: deps
+	@if [ ! -f $(BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS); \
+	fi
+
+deps:
+	@tools/install-deps.sh
+
+# AddressSanitizer and UndefinedBehaviorSanitizer build of the game and tests.
+sanitize: deps
+	cmake -S . -B build-asan -G Ninja -DQUILLMOOR_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer targets (clang). Run one with, e.g.:
+#   build-fuzz/tests/fuzz/fuzz_ini -max_total_time=60 tests/fuzz/corpus/ini
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQUILLMOOR_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS)
+
+bench: build
+	$(BUILD)/bench/quillmoor_bench
+
+clean:
+	rm -rf $(BUILD) build-asan build-fuzz

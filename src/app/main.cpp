@@ -1,0 +1,101 @@
+// quillmoor: the program. Finds the game folder and the per-user folder,
+// then hands over to the shell's program entry.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/cmdline.h"
+#include "app/shell.h"
+#include "engine/engine.h"
+
+#ifndef QUILLMOOR_SHARE_DIR
+#define QUILLMOOR_SHARE_DIR "/usr/local/share/quillmoor"
+#endif
+
+namespace {
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string WithSlash(std::string path) {
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+std::string Absolute(const std::string& path) {
+  if (path.empty() || path.front() == '/') return path;
+  char cwd[PATH_MAX];
+  if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
+  return std::string(cwd) + "/" + path;
+}
+
+std::string ProgramFolder() {
+  char exe[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return {};
+  const std::string path(exe, static_cast<std::size_t>(n));
+  return path.substr(0, path.rfind('/'));
+}
+
+// --root, else the program's own folder when it holds data/, else the
+// installed share folder.
+std::string GameRoot(const CommandLine& options) {
+  if (!options.root.empty()) return Absolute(options.root);
+  const std::string beside = ProgramFolder();
+  if (!beside.empty() && IsFolder(beside + "/data")) return beside;
+  return QUILLMOOR_SHARE_DIR;
+}
+
+std::string UserFolder(const CommandLine& options) {
+  if (!options.home.empty()) return WithSlash(Absolute(options.home));
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/')
+    return WithSlash(xdg);
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0')
+    return WithSlash(std::string(home) + "/.local/share");
+  return "./";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CommandLineResult parsed = ParseCommandLine(argc, argv);
+  if (!parsed.ok) {
+    std::fprintf(stderr, "quillmoor: %s\n", parsed.error.c_str());
+    return 2;
+  }
+  CommandLine options = parsed.options;
+  if (options.help) {
+    std::fputs(UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("quillmoor %s\n", QUILLMOOR_VERSION);
+    return 0;
+  }
+
+  const std::string root = GameRoot(options);
+  options.script = Absolute(options.script);
+  EngineSettings settings;
+  settings.headless = options.headless;
+  settings.desktop_width = options.desktop_width;
+  settings.desktop_height = options.desktop_height;
+  settings.program_dir = WithSlash(root);
+  settings.user_dir = UserFolder(options);
+  if (!IsFolder(settings.user_dir)) {
+    std::fprintf(stderr, "quillmoor: the per-user folder %s does not exist\n",
+                 settings.user_dir.c_str());
+    return 1;
+  }
+  if (::chdir(root.c_str()) != 0) {
+    std::fprintf(stderr, "quillmoor: cannot enter the game folder %s\n", root.c_str());
+    return 1;
+  }
+  EngineConfigure(settings);
+  return ProgramEntry(options);
+}

@@ -1,0 +1,40 @@
+// The application shell: program entry, the load and exit callbacks, and the
+// values the shell owns for the whole run.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/cmdline.h"
+
+inline constexpr int kLogicalWidth = 1024;
+inline constexpr int kLogicalHeight = 768;
+
+struct ShellState {
+  std::string window_title;    // "window_title"
+  std::string save_folder;     // "save_folder"
+  std::string developer_word;  // "cheat"
+  bool sound_available = false;
+  bool load_complete = false;
+  bool headless = false;
+  int exit_status = 0;         // what the process returns after a normal end
+};
+
+ShellState& Shell();
+void ResetShell();
+
+// Status of a start that could not read its string file.
+inline constexpr int kExitInputOutputError = 74;
+
+// The whole run: strings, profiles, timers, callbacks, screen mode, engine.
+// Returns the process status.
+int ProgramEntry(const CommandLine& options);
+
+// Engine callbacks of the shell.
+void LoadCallback();
+void ExitCallback();
+
+// Only web links are handed to the desktop; "empty" and anything else is not.
+bool IsOpenableLink(std::string_view link);
+// Opens the link with xdg-open, without a shell and without waiting.
+void OpenLink(const std::string& link);

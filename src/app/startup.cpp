@@ -1,0 +1,142 @@
+// Program entry, the load callback and the exit callback.
+#include "app/automation.h"
+#include "app/frame.h"
+#include "app/shell.h"
+
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "engine/engine.h"
+#include "engine/log.h"
+#include "engine/random.h"
+#include "profile/profiles.h"
+#include "res/strings.h"
+
+namespace {
+
+constexpr const char* kStringsPath = "data/text/strings.cfg";
+
+ShellState g_shell;
+
+// The screen mode the game starts in: the player's full-screen option, which
+// a desktop of exactly the game's size forces on, unless this run asked for
+// a window or full screen on its command line.
+void ChooseScreenMode(const CommandLine& options) {
+  PlayerOptions& player = CurrentProfiles().options;
+  const int desktop_w = EngineQuery(Q_DESKTOP_WIDTH);
+  const int desktop_h = EngineQuery(Q_DESKTOP_HEIGHT);
+  if (desktop_w == kLogicalWidth && desktop_h == kLogicalHeight) player.fullscreen = true;
+  bool fullscreen = player.fullscreen;
+  if (options.windowed) fullscreen = false;
+  if (options.fullscreen) fullscreen = true;
+  if (fullscreen)
+    SetScreenOptions(static_cast<uint16_t>(desktop_w), static_cast<uint16_t>(desktop_h), 0, true,
+                     true);
+  else
+    SetScreenOptions(kLogicalWidth, kLogicalHeight, 0, false, true);
+}
+
+}  // namespace
+
+ShellState& Shell() { return g_shell; }
+void ResetShell() { g_shell = ShellState{}; }
+
+int ProgramEntry(const CommandLine& options) {
+  ShellState& shell = g_shell;
+  shell.headless = options.headless;
+
+  RandomSeed(options.seed ? *options.seed : static_cast<uint32_t>(GetTicks() * 1000.0) ^
+                                               static_cast<uint32_t>(::getpid()));
+  shell.load_complete = false;
+
+  if (!game_strings.load(kStringsPath)) {
+    std::fprintf(stderr, "quillmoor: cannot read the game's texts %s/%s\n",
+                 EngineQueryText(Q_PROGRAM_DIR).c_str(), kStringsPath);
+    return kExitInputOutputError;
+  }
+  shell.save_folder = game_strings.get("save_folder");
+  shell.window_title = game_strings.get("window_title");
+  shell.developer_word = game_strings.get("cheat");
+
+  if (!PrepareSaveFolder(EngineQueryText(Q_USER_DIR), shell.save_folder)) return 1;
+  EngineSettings settings = EngineConfiguration();
+  settings.log_path = CurrentProfiles().profile_folder + "log.txt";
+  EngineConfigure(settings);
+  LoadPlayerList();
+  LoadProfile();
+
+  if (!options.script.empty() && !AutomationLoad(options.script)) return kExitMalformedScript;
+
+  AddTimer(FrameTick, 10);
+  AddTimer(MusicSelector, 100);
+  AddTimer(ResolutionGuard, 1000);
+
+  RegisterCallback(CB_EXIT, ExitCallback);
+  RegisterCallback(CB_LOAD, LoadCallback);
+  RegisterCallback(CB_DRAW, DrawCallback);
+  RegisterCallback(CB_ACTIVATE, ActivateCallback);
+  RegisterCallback(CB_UPDATE, UpdateCallback);
+  if (!options.script.empty()) RegisterCallback(CB_LOOP, AutomationLoop);
+
+  EnableOption(OPT_PAUSE_INACTIVE);
+  EnableOption(OPT_FIT_LOGICAL);
+  // The log is for the developers: off unless asked for.
+  if (!options.log) DisableOption(OPT_WRITE_LOG);
+
+  SetCaption(shell.window_title);
+  ChooseScreenMode(options);
+
+  if (!EngineStart(0, 0)) {
+    std::fprintf(stderr, "quillmoor: the screen could not be opened\n");
+    return 1;
+  }
+  return shell.exit_status;
+}
+
+void LoadCallback() {
+  SetLogicalResolution(kLogicalWidth, kLogicalHeight);
+  if (!CurrentProfiles().options.custom_cursor) ShowSystemCursor(true);
+  // Sound output, the image archive, fonts, sounds, music, the windows and
+  // the check of the player's files follow here, in that order, as they arrive.
+  g_shell.load_complete = true;
+}
+
+void ExitCallback() {
+  // Leaving the credits and saving the level or scene join here with the world.
+  SaveProfile();
+  const std::string link = game_strings.get("survey_link");
+  if (!IsOpenableLink(link)) return;
+  if (g_shell.headless) {
+    LogLine("Survey link not opened in a headless run: " + link, true);
+    return;
+  }
+  OpenLink(link);
+}
+
+bool IsOpenableLink(std::string_view link) {
+  return link.starts_with("http://") || link.starts_with("https://");
+}
+
+void OpenLink(const std::string& link) {
+  // The link goes to xdg-open as one argument, never through a shell. The
+  // middle process exits at once so the opener is not left as our child.
+  const pid_t child = ::fork();
+  if (child < 0) {
+    LogLine("Cannot open the survey link: fork failed", true);
+    return;
+  }
+  if (child == 0) {
+    if (::fork() == 0) {
+      ::execlp("xdg-open", "xdg-open", link.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  LogLine("Survey link opened: " + link, true);
+}

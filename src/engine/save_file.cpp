@@ -1,0 +1,129 @@
+// Atomic saves and whole-file reads over POSIX descriptors: the only calls
+// that let a save be flushed to disk and renamed into place in one step.
+#include "engine/save_file.h"
+
+#include <fcntl.h>      // open
+#include <sys/stat.h>   // fstat, stat, fchmod
+#include <unistd.h>     // read, write, fsync, close, unlink
+
+#include <cerrno>
+#include <cstdio>       // std::rename
+#include <cstdlib>      // mkstemp
+#include <cstring>      // strerror
+#include <vector>
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+// The rename is already done when this runs; a folder that cannot be synced
+// (some file systems refuse it) does not undo a save that is in place.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+bool Fail(std::string* error, const std::string& path, const char* step, int error_number) {
+  if (error != nullptr) {
+    *error = "cannot " + std::string(step) + " \"" + path + "\": " + std::strerror(error_number);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool SaveFileAtomically(const std::string& path, std::string_view bytes,
+                        std::string* error) {
+  std::string temp = path + ".tmp-XXXXXX";
+  std::vector<char> temp_name(temp.begin(), temp.end());
+  temp_name.push_back('\0');
+  const int fd = ::mkstemp(temp_name.data());
+  if (fd < 0) return Fail(error, path, "create a temporary file for", errno);
+  temp.assign(temp_name.data());
+
+  // mkstemp makes the file private; a save should not change who may read it.
+  struct stat old_file {};
+  const mode_t mode =
+      ::stat(path.c_str(), &old_file) == 0 ? (old_file.st_mode & 07777) : 0644;
+
+  const char* step = nullptr;
+  int reason = 0;
+  if (::fchmod(fd, mode) != 0) step = "set the permissions of";
+  else if (!WriteAll(fd, bytes)) step = "write";
+  else if (::fsync(fd) != 0) step = "flush";
+  if (step != nullptr) reason = errno;
+  // close can report a delayed write error, so its result counts too.
+  if (::close(fd) != 0 && step == nullptr) {
+    step = "write";
+    reason = errno;
+  }
+  if (step != nullptr) {
+    return Fail(error, path, step, reason);
+  }
+
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    reason = errno;
+    ::unlink(temp.c_str());
+    return Fail(error, path, "replace", reason);
+  }
+  SyncFolder(FolderOf(path));
+  return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes, int* error_number) {
+  bytes->clear();
+  auto fail = [&](int reason) {
+    bytes->clear();
+    if (error_number != nullptr) *error_number = reason;
+    return false;
+  };
+
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return fail(errno);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
+    const int reason = errno;
+    ::close(fd);
+    return fail(reason);
+  }
+  if (S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    return fail(EISDIR);
+  }
+  if (S_ISREG(info.st_mode) && info.st_size > 0) bytes->reserve(static_cast<std::size_t>(info.st_size));
+
+  char chunk[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      const int reason = errno;
+      ::close(fd);
+      return fail(reason);
+    }
+    bytes->append(chunk, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  if (error_number != nullptr) *error_number = 0;
+  return true;
+}

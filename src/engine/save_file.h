@@ -1,0 +1,22 @@
+// Whole-file reads and the one way the game writes a save: the profile
+// document and the level and scene copies all go through SaveFileAtomically,
+// so a crash or a full disk never leaves a half-written file behind.
+// Depends on POSIX file calls only.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Replaces the file at path with bytes: writes a temporary file in the same
+// folder, flushes it to disk and renames it over the old file. On failure the
+// old file is untouched, no temporary is left, *error (when given) holds one
+// line naming the path and the system's reason, and the result is false.
+// An existing file keeps its permission bits; a new one gets rw-r--r--.
+bool SaveFileAtomically(const std::string& path, std::string_view bytes,
+                        std::string* error);
+
+// Reads the whole file at path into *bytes. On failure *bytes is empty,
+// *error_number (when given) holds the errno of the cause, and the result is
+// false. A folder at the path fails with EISDIR, so "missing" (ENOENT) stays
+// apart from "there but unreadable".
+bool ReadWholeFile(const std::string& path, std::string* bytes, int* error_number);

@@ -1,0 +1,59 @@
+// The players of this computer: the profile folder, the player list, the
+// current player and that player's options, all kept in the one INI document
+// that "data.ini" is loaded into.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "res/fixed_list.h"
+
+inline constexpr std::size_t MAX_PLAYERS = 8;
+
+struct PlayerOptions {
+  int music_volume = 75;        // "opt_mvolume", 0..100
+  int effects_volume = 75;      // "opt_svolume"
+  int environment_volume = 75;  // "opt_evolume"
+  bool fullscreen = true;       // "opt_fullscreen"
+  bool custom_cursor = true;    // "opt_ccursor"
+  bool tutorial_offered = false;  // "opt_tut"
+  int tutorial_step = 0;          // "opt_inum", 0..8
+};
+
+struct Profiles {
+  std::string profile_folder;  // ends with '/'
+  TF_list players;
+  std::string current_player;
+  PlayerOptions options;
+};
+
+// The one set of profiles of the running game.
+Profiles& CurrentProfiles();
+void ResetProfiles();
+
+// Letters and digits only: the names that may become folders and sections.
+bool IsSafePlayerName(std::string_view name);
+
+// Creates "<user dir>Quillmoor/<save folder>/" when missing and remembers it.
+// False (with a report) when the folder cannot be made.
+bool PrepareSaveFolder(const std::string& user_dir, const std::string& save_folder);
+std::string ProfileFilePath();
+
+// Splits the value at the separator, skipping empty pieces.
+void ReadNameList(std::string_view section, std::string_view key, char separator, TF_list& list);
+// Every name followed by the separator, the last separator removed.
+void WriteNameList(const TF_list& list, std::string_view section, std::string_view key,
+                   char separator);
+
+// Loads "data.ini" and reads the player list and the current player. Names
+// that are not letters and digits are left out with a log line.
+void LoadPlayerList();
+// Reads the current player's options ("data.ini" already loaded), or the
+// defaults when there is no profile file.
+void LoadProfile();
+void ResetProfileDefaults();
+// Writes the "players" section and saves "data.ini". False when the save failed.
+bool SavePlayerList();
+// Writes the players and the current player's options and saves "data.ini";
+// with no current player the file is deleted. False when that failed.
+bool SaveProfile();

@@ -1,0 +1,111 @@
+// Atomic saves and whole-file reads, including saves that fail part-way.
+#include "engine/save_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>  // setrlimit: a file size limit makes writes fail
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SaveFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string name = (fs::temp_directory_path() / "save_file_test_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(name.data()), nullptr);
+    folder_ = name;
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::string Read(const fs::path& path) {
+    std::string bytes;
+    EXPECT_TRUE(ReadWholeFile(path.string(), &bytes, nullptr)) << path;
+    return bytes;
+  }
+  std::size_t EntriesInFolder() const {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
+  }
+
+  fs::path folder_;
+};
+
+}  // namespace
+
+TEST_F(SaveFile, GoodSaveReplacesTheContentAndLeavesNoTemporary) {
+  const fs::path path = folder_ / "data.ini";
+  const std::string binary("a\0b\r\n", 5);
+  std::string error;
+  ASSERT_TRUE(SaveFileAtomically(path.string(), "first version", &error)) << error;
+  ::chmod(path.c_str(), 0640);
+  ASSERT_TRUE(SaveFileAtomically(path.string(), binary, &error)) << error;
+  EXPECT_EQ(Read(path), binary);
+  EXPECT_EQ(EntriesInFolder(), 1u);
+
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(SaveFile, WriteThatFailsPartWayKeepsTheOldFile) {
+  const fs::path path = folder_ / "data.ini";
+  ASSERT_TRUE(SaveFileAtomically(path.string(), "old", nullptr));
+
+  // A file size limit stands in for a full disk: the write stops with EFBIG.
+  rlimit old_limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old_limit;
+  small.rlim_cur = 16;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::string error;
+  const bool saved = SaveFileAtomically(path.string(), std::string(4096, 'n'), &error);
+  ::setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+
+  EXPECT_FALSE(saved);
+  EXPECT_NE(error.find(path.string()), std::string::npos) << error;
+  EXPECT_EQ(Read(path), "old");
+  EXPECT_EQ(EntriesInFolder(), 1u);
+}
+
+TEST_F(SaveFile, UnwritablePlacesFailWithAReason) {
+  const fs::path file = folder_ / "plain_file";
+  ASSERT_TRUE(SaveFileAtomically(file.string(), "x", nullptr));
+  std::string error;
+  EXPECT_FALSE(SaveFileAtomically((file / "data.ini").string(), "y", &error));
+  EXPECT_NE(error.find("Not a directory"), std::string::npos) << error;
+  EXPECT_FALSE(SaveFileAtomically((folder_ / "no" / "data.ini").string(), "y", &error));
+
+  // A folder in the file's place is kept, and so is everything in it.
+  const fs::path taken = folder_ / "taken";
+  fs::create_directories(taken / "inside");
+  EXPECT_FALSE(SaveFileAtomically(taken.string(), "y", &error));
+  EXPECT_TRUE(fs::is_directory(taken / "inside"));
+  EXPECT_EQ(EntriesInFolder(), 2u);
+  EXPECT_EQ(Read(file), "x");
+}
+
+TEST_F(SaveFile, ReadTellsMissingFromUnreadable) {
+  std::string bytes = "stale";
+  int error_number = 0;
+  EXPECT_FALSE(ReadWholeFile((folder_ / "absent").string(), &bytes, &error_number));
+  EXPECT_EQ(error_number, ENOENT);
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_FALSE(ReadWholeFile(folder_.string(), &bytes, &error_number));
+  EXPECT_EQ(error_number, EISDIR);
+
+  const fs::path empty = folder_ / "empty";
+  std::ofstream(empty).close();
+  EXPECT_TRUE(ReadWholeFile(empty.string(), &bytes, &error_number));
+  EXPECT_TRUE(bytes.empty());
+}
