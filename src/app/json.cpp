@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <system_error>
 
+#include "engine/utf8.h"
+
 namespace {
 
 // Length of the well-formed UTF-8 sequence that starts at s[i], or 0.
@@ -33,24 +35,6 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
   for (std::size_t k = 2; k < len; ++k)
     if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
   return len;
-}
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 // --- Writing -----------------------------------------------------------------
@@ -290,7 +274,7 @@ class Reader {
       if (!ReadWord("\\u") || !ReadHex4(low) || low < 0xDC00 || low > 0xDFFF) return false;
       cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
     }
-    AppendUtf8(out, cp);
+    Utf8Append(out, cp);
     return true;
   }
 

@@ -1,6 +1,6 @@
 // The small JSON value of the automation scripts: the runner builds the state
 // dump as one, writes it to disk, and expect lines compare parts of it with
-// values written in the script. Depends on the standard library only.
+// values written in the script. Depends on the engine's UTF-8 helpers.
 #pragma once
 
 #include <cstddef>

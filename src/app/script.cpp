@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "engine/keys.h"
+#include "engine/utf8.h"
 
 namespace {
 
@@ -342,14 +343,6 @@ class LineParser {
   std::string_view word_;
 };
 
-// Number of characters of UTF-8 text (bytes that do not continue a character).
-std::size_t CharacterCount(std::string_view s) {
-  std::size_t n = 0;
-  for (const char c : s)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  return n;
-}
-
 // The value at the path, with a last step "length" of an array or a string
 // standing for its size (held in *length).
 const JsonValue* Resolve(const JsonValue& dump, std::string_view path, JsonValue* length) {
@@ -369,7 +362,7 @@ const JsonValue* Resolve(const JsonValue& dump, std::string_view path, JsonValue
   if (parent->IsArray()) {
     *length = JsonValue(parent->AsArray().size());
   } else if (parent->IsString()) {
-    *length = JsonValue(CharacterCount(parent->AsString()));
+    *length = JsonValue(Utf8Length(parent->AsString()));
   } else {
     return nullptr;
   }

@@ -1,8 +1,8 @@
 // The reader of automation scripts: turns a script's text into checked
 // commands for the headless runner, and judges expect lines against a state
 // dump. The whole script is read before the game runs a tick, so a mistake on
-// line 300 never leaves a half-played run. Depends on the JSON value and the
-// key names; knows nothing of the engine.
+// line 300 never leaves a half-played run. Depends on the JSON value, the
+// key names and UTF-8 stepping; knows nothing else of the engine.
 #pragma once
 
 #include <cstddef>

@@ -54,7 +54,7 @@ int ProgramEntry(const CommandLine& options) {
   shell.load_complete = false;
 
   if (!game_strings.load(kStringsPath)) {
-    std::fprintf(stderr, "quillmoor: cannot read the game's texts %s/%s\n",
+    std::fprintf(stderr, "quillmoor: cannot read the game's texts %s%s\n",
                  EngineQueryText(Q_PROGRAM_DIR).c_str(), kStringsPath);
     return kExitInputOutputError;
   }

@@ -77,6 +77,7 @@ bool SaveFileAtomically(const std::string& path, std::string_view bytes,
     reason = errno;
   }
   if (step != nullptr) {
+    ::unlink(temp.c_str());
     return Fail(error, path, step, reason);
   }
 

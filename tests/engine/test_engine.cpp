@@ -1,0 +1,192 @@
+// The engine frame run headless in this process: start-up order, pause while
+// inactive, close requests, screen options and the exit callback.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+
+namespace {
+
+std::vector<std::string> g_events;
+int g_ticks = 0;
+void (*g_scenario)() = nullptr;
+
+void OnLoad() { g_events.push_back("load"); }
+void OnExit() { g_events.push_back("exit"); }
+void OnActivate(bool focused) { g_events.push_back(focused ? "gained" : "lost"); }
+void OnTick() { ++g_ticks; }
+void Loop() {
+  g_events.push_back("loop");
+  g_scenario();
+}
+
+void Steps(int n) {
+  for (int i = 0; i < n && EngineRunning(); ++i) EngineStep();
+}
+
+class Engine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EngineReset();
+    EngineSettings settings;
+    settings.headless = true;
+    settings.desktop_width = 1920;
+    settings.desktop_height = 1080;
+    EngineConfigure(settings);
+    DisableOption(OPT_WRITE_LOG);
+    g_events.clear();
+    g_ticks = 0;
+    RegisterCallback(CB_LOAD, OnLoad);
+    RegisterCallback(CB_EXIT, OnExit);
+    RegisterCallback(CB_ACTIVATE, OnActivate);
+    RegisterCallback(CB_LOOP, Loop);
+  }
+  void TearDown() override { EngineReset(); }
+};
+
+}  // namespace
+
+TEST_F(Engine, StartLoadsRunsTheLoopAndCallsExitOnce) {
+  g_scenario = [] {
+    EXPECT_TRUE(EngineRunning());
+    StopEngine();
+  };
+  EXPECT_TRUE(EngineStart(0, 0));
+  EXPECT_EQ(g_events, (std::vector<std::string>{"load", "loop", "exit"}));
+  EXPECT_FALSE(EngineRunning());
+}
+
+TEST_F(Engine, TimersRunOncePerTenMillisecondsOfTheVirtualClock) {
+  AddTimer(OnTick, 10);
+  g_scenario = [] {
+    Steps(100);
+    EXPECT_EQ(g_ticks, 100);
+    EXPECT_DOUBLE_EQ(GetTicks(), 1000.0);
+    StopEngine();
+  };
+  EngineStart(0, 0);
+}
+
+TEST_F(Engine, LosingFocusPausesTimersAndRegainingItReplaysNothing) {
+  EnableOption(OPT_PAUSE_INACTIVE);
+  AddTimer(OnTick, 10);
+  g_scenario = [] {
+    Steps(10);
+    EngineSetFocus(false);
+    EXPECT_TRUE(EnginePaused());
+    Steps(50);
+    EXPECT_EQ(g_ticks, 10);
+    EngineSetFocus(true);
+    EXPECT_FALSE(EnginePaused());
+    Steps(10);
+    EXPECT_EQ(g_ticks, 20) << "the paused half second must not be replayed";
+    StopEngine();
+  };
+  EngineStart(0, 0);
+  EXPECT_EQ(g_events, (std::vector<std::string>{"load", "loop", "lost", "gained", "exit"}));
+}
+
+TEST_F(Engine, WithoutPauseInactiveTheGameRunsOnWhileUnfocused) {
+  AddTimer(OnTick, 10);
+  g_scenario = [] {
+    EngineSetFocus(false);
+    Steps(10);
+    EXPECT_EQ(g_ticks, 10);
+    StopEngine();
+  };
+  EngineStart(0, 0);
+}
+
+TEST_F(Engine, FocusMessagesAreIgnoredWhileMinimised) {
+  EnableOption(OPT_PAUSE_INACTIVE);
+  g_scenario = [] {
+    EngineSetMinimised(true);
+    EngineSetFocus(true);
+    EXPECT_TRUE(EnginePaused());
+    EngineSetMinimised(false);
+    EXPECT_FALSE(EnginePaused());
+    StopEngine();
+  };
+  EngineStart(0, 0);
+  EXPECT_EQ(g_events, (std::vector<std::string>{"load", "loop", "lost", "gained", "exit"}));
+}
+
+TEST_F(Engine, RegainingFocusClearsHeldKeysAndClicks) {
+  g_scenario = [] {
+    InputEvent down;
+    down.type = InputEvent::Type::ButtonDown;
+    EngineHandleInput(down);
+    InputEvent key_down;
+    key_down.type = InputEvent::Type::KeyDown;
+    key_down.code = 0x1E;
+    EngineHandleInput(key_down);
+    EngineSetFocus(false);
+    EngineSetFocus(true);
+    EXPECT_FALSE(MouseClick(0));
+    EXPECT_FALSE(MouseDown(0));
+    EXPECT_FALSE(KeyDown(0x1E));
+    EXPECT_FALSE(KeyPress(0x1E));
+    StopEngine();
+  };
+  EngineStart(0, 0);
+}
+
+TEST_F(Engine, ACloseRequestEndsTheLoopUnlessTheCloseQueryRefuses) {
+  static bool allow = false;
+  RegisterCallback(CB_CLOSE_QUERY, [] { return allow; });
+  g_scenario = [] {
+    EngineRequestClose();
+    EXPECT_TRUE(EngineRunning());
+    allow = true;
+    EngineRequestClose();
+    EXPECT_FALSE(EngineRunning());
+  };
+  EngineStart(0, 0);
+  EXPECT_EQ(g_events.back(), "exit");
+}
+
+TEST_F(Engine, AWindowAsTallAsTheDesktopOpensFullScreen) {
+  SetScreenOptions(1024, 1080, 0, false, true);
+  g_scenario = [] {
+    EXPECT_TRUE(EngineFullscreen());
+    EXPECT_EQ(EngineClientWidth(), 1920);
+    StopEngine();
+  };
+  EngineStart(0, 0);
+}
+
+TEST_F(Engine, TheLogicalScreenFollowsTheWindowAndItsBars) {
+  EnableOption(OPT_FIT_LOGICAL);
+  EXPECT_EQ(EngineOptions() & (OPT_FIT_BARS_X | OPT_FIT_BARS_Y), OPT_FIT_BARS_X | OPT_FIT_BARS_Y);
+  SetScreenOptions(1920, 1080, 0, true, true);
+  RegisterCallback(CB_LOAD, [] { SetLogicalResolution(1024, 768); });
+  g_scenario = [] {
+    EXPECT_EQ(EngineQuery(Q_OFFSET_X), 240);
+    EXPECT_EQ(EngineQuery(Q_OFFSET_Y), 0);
+    EXPECT_EQ(EngineQuery(Q_VIEWPORT_WIDTH), 1024);
+    EngineSetCursorLogical(512.0f, 384.0f);
+    Steps(1);
+    EXPECT_FLOAT_EQ(MouseX(), 512.0f);
+    EXPECT_FLOAT_EQ(MouseY(), 384.0f);
+    // Going to a window: the mapping follows the new client area.
+    SetScreenOptions(1024, 768, 0, false, true);
+    EXPECT_EQ(EngineQuery(Q_OFFSET_X), 0);
+    DisableOption(OPT_FIT_LOGICAL);
+    StopEngine();
+  };
+  EngineStart(0, 0);
+}
+
+TEST_F(Engine, QueriesAnswerTheFoldersAndTheDesktop) {
+  EngineSettings settings = EngineConfiguration();
+  settings.program_dir = "/games/quillmoor/";
+  settings.user_dir = "/home/player/.local/share/";
+  EngineConfigure(settings);
+  EXPECT_EQ(EngineQueryText(Q_PROGRAM_DIR), "/games/quillmoor/");
+  EXPECT_EQ(EngineQueryText(Q_USER_DIR), "/home/player/.local/share/");
+  EXPECT_EQ(EngineQuery(Q_DESKTOP_WIDTH), 1920);
+  EXPECT_EQ(EngineQuery(Q_DESKTOP_HEIGHT), 1080);
+  EXPECT_EQ(EngineQuery(12345), 0);
+}
