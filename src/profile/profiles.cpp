@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "engine/ini.h"
@@ -131,7 +130,8 @@ bool SavePlayerList() {
 bool SaveProfile() {
   const std::string& p = g_profiles.current_player;
   if (p.empty()) {
-    if (std::remove(ProfileFilePath().c_str()) != 0 && errno != ENOENT) {
+    // unlink, not remove: whatever else stands at the path is never taken away.
+    if (::unlink(ProfileFilePath().c_str()) != 0 && errno != ENOENT) {
       ReportWarning("Cannot delete \"" + ProfileFilePath() + "\": " + std::strerror(errno));
       return false;
     }
