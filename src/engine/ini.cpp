@@ -180,6 +180,8 @@ bool IniSave(const std::string& path) {
   return true;
 }
 
+bool IniIsRefusedPath(const std::string& path) { return g_refused_paths.contains(path); }
+
 void IniResetRefusedPaths() { g_refused_paths.clear(); }
 
 // --- The document -------------------------------------------------------------

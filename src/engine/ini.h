@@ -49,6 +49,8 @@ bool IniLoad(const std::string& path);
 // warning naming the path and the reason, when it fails (the old file stays)
 // or when the path was found unreadable by IniLoadFile.
 bool IniSave(const std::string& path);
+// Whether IniSave refuses the path for the rest of the run.
+bool IniIsRefusedPath(const std::string& path);
 // Forgets which paths IniSave refuses (for tests).
 void IniResetRefusedPaths();
 
@@ -64,7 +66,8 @@ bool IniIsSection(std::string_view section);
 // Whether the section exists and holds the key (in its first copy).
 bool IniIsKey(std::string_view section, std::string_view key);
 // Appends the section if absent, then the key with an empty value if absent.
-// False, and nothing changed, when a name holds a CR or LF.
+// True once the key exists; false, and nothing changed, when a name holds a
+// CR or LF.
 bool IniAdd(std::string_view section, std::string_view key);
 // With an empty key removes the section and its keys; otherwise removes the
 // key from the section. Absent names change nothing.

@@ -130,6 +130,8 @@ bool SavePlayerList() {
 bool SaveProfile() {
   const std::string& p = g_profiles.current_player;
   if (p.empty()) {
+    // A profile file that could not be read is not ours to delete either.
+    if (IniIsRefusedPath(ProfileFilePath())) return IniSave(ProfileFilePath());
     // unlink, not remove: whatever else stands at the path is never taken away.
     if (::unlink(ProfileFilePath().c_str()) != 0 && errno != ENOENT) {
       ReportWarning("Cannot delete \"" + ProfileFilePath() + "\": " + std::strerror(errno));

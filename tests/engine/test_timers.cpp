@@ -19,7 +19,8 @@ TimerList* g_list = nullptr;
 Timer* g_victim = nullptr;
 void DeletesVictim() {
   ++g_calls;
-  g_list->remove(g_victim);
+  if (g_victim != nullptr) g_list->remove(g_victim);
+  g_victim = nullptr;  // a removed timer is gone: it is never named again
 }
 int g_victim_calls = 0;
 void Victim() { ++g_victim_calls; }
