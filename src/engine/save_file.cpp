@@ -98,7 +98,9 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, int* error_numbe
     return false;
   };
 
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking at the open, and only regular files: a pipe or a device
+  // placed where a save belongs must not hang or flood the game.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return fail(errno);
   struct stat info {};
   if (::fstat(fd, &info) != 0) {
@@ -106,11 +108,11 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, int* error_numbe
     ::close(fd);
     return fail(reason);
   }
-  if (S_ISDIR(info.st_mode)) {
+  if (!S_ISREG(info.st_mode)) {
     ::close(fd);
-    return fail(EISDIR);
+    return fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
   }
-  if (S_ISREG(info.st_mode) && info.st_size > 0) bytes->reserve(static_cast<std::size_t>(info.st_size));
+  if (info.st_size > 0) bytes->reserve(static_cast<std::size_t>(info.st_size));
 
   char chunk[65536];
   for (;;) {

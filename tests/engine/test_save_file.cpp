@@ -104,6 +104,12 @@ TEST_F(SaveFile, ReadTellsMissingFromUnreadable) {
   EXPECT_FALSE(ReadWholeFile(folder_.string(), &bytes, &error_number));
   EXPECT_EQ(error_number, EISDIR);
 
+  // A pipe where a save belongs neither hangs the game nor reads as missing.
+  const fs::path pipe = folder_ / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_FALSE(ReadWholeFile(pipe.string(), &bytes, &error_number));
+  EXPECT_EQ(error_number, EINVAL);
+
   const fs::path empty = folder_ / "empty";
   std::ofstream(empty).close();
   EXPECT_TRUE(ReadWholeFile(empty.string(), &bytes, &error_number));
