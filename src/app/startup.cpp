@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/clock.h"
 #include "engine/engine.h"
 #include "engine/log.h"
 #include "engine/random.h"
@@ -49,8 +50,7 @@ int ProgramEntry(const CommandLine& options) {
   ShellState& shell = g_shell;
   shell.headless = options.headless;
 
-  RandomSeed(options.seed ? *options.seed : static_cast<uint32_t>(GetTicks() * 1000.0) ^
-                                               static_cast<uint32_t>(::getpid()));
+  RandomSeed(options.seed ? *options.seed : static_cast<uint32_t>(SystemTickCount()));
   shell.load_complete = false;
 
   if (!game_strings.load(kStringsPath)) {

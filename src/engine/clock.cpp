@@ -34,6 +34,8 @@ double ClockNow() {
          g_clock.ms_per_count;
 }
 
+uint64_t SystemTickCount() { return SDL_GetTicks64(); }
+
 void ClockAdvance(double ms) {
   if (g_clock.virtual_clock) g_clock.virtual_ms += ms;
 }

@@ -3,6 +3,8 @@
 // main loop advances, so every run of a script is repeatable.
 #pragma once
 
+#include <cstdint>
+
 // Sets the zero point to now and chooses the real or the virtual clock.
 void ClockStart(bool virtual_clock);
 bool ClockIsVirtual();
@@ -10,3 +12,5 @@ bool ClockIsVirtual();
 double ClockNow();
 // Moves the virtual clock forward; ignored by the real clock.
 void ClockAdvance(double ms);
+// Milliseconds since the system started, whichever clock the engine uses.
+uint64_t SystemTickCount();

@@ -115,8 +115,10 @@ void RunUpdate() {
   const double t = Now();
   if (g_engine.callbacks.update != nullptr) {
     const int fps = g_engine.stats.fps;
+    // A refresh of 0 keeps the desktop's own.
+    const int refresh = g_engine.refresh != 0 ? g_engine.refresh : g_engine.desktop.refresh;
     if ((g_engine.options & OPT_FIXED_STEP) && g_engine.window.vsync && fps > 0 &&
-        fps == g_engine.refresh)
+        fps == refresh)
       g_engine.callbacks.update(1000.0 / fps);
     else
       g_engine.callbacks.update(t - g_engine.last_update_ms);
@@ -542,11 +544,15 @@ bool KeyPress(int k) {
 void ClearKeyState() { InputClearKeys(g_engine.input); }
 
 void BeginTextInput(std::string_view initial, int max_length) {
+  PlatformTextInput(true);
   g_engine.input.text_active = true;
   g_engine.input.text_max_length = max_length;
   g_engine.input.text = std::string(initial);
 }
 
 const std::string& GetTextInput() { return g_engine.input.text; }
-void EndTextInput() { g_engine.input.text_active = false; }
+void EndTextInput() {
+  PlatformTextInput(false);
+  g_engine.input.text_active = false;
+}
 const InputState& EngineInput() { return g_engine.input; }

@@ -128,6 +128,9 @@ void HandleWindowEvent(const SDL_WindowEvent& w) {
     case SDL_WINDOWEVENT_FOCUS_LOST:
       EngineSetFocus(false);
       break;
+    case SDL_WINDOWEVENT_HIDDEN:
+      EngineSetFocus(false);
+      break;
     case SDL_WINDOWEVENT_MINIMIZED:
       EngineSetMinimised(true);
       break;
@@ -275,6 +278,8 @@ bool PlatformInit(bool headless) {
     return false;
   }
   g_platform.video_started = true;
+  // Typed text is composed only while an edit field asks for it.
+  if (!headless) SDL_StopTextInput();
   return true;
 }
 
@@ -403,6 +408,14 @@ bool PlatformButtonHeld(int button) {
     default:
       return false;
   }
+}
+
+void PlatformTextInput(bool on) {
+  if (!g_platform.video_started || g_platform.headless) return;
+  if (on)
+    SDL_StartTextInput();
+  else
+    SDL_StopTextInput();
 }
 
 void PlatformPumpEvents() {

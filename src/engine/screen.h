@@ -70,6 +70,8 @@ void PlatformShowCursor(bool show);
 void PlatformCursor(int* x, int* y);
 // The button's state as the platform knows it now (swapped buttons honoured).
 bool PlatformButtonHeld(int button);
+// Whether the platform composes typed text (input methods, dead keys).
+void PlatformTextInput(bool on);
 // Handles every pending platform event by calling the engine's handlers.
 void PlatformPumpEvents();
 void PlatformBeginFrame(bool clear);
