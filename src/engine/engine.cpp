@@ -48,7 +48,7 @@ struct EngineState {
   bool system_cursor = false;
   std::string caption;
 
-  WindowSpec window;  // wanted size, full screen, vsync
+  WindowRequest window;  // wanted size, full screen, vsync
   int refresh = 0;
   DesktopMode desktop;
   std::vector<std::pair<int, int>> resolutions;

@@ -228,28 +228,28 @@ void HandleEvent(const SDL_Event& ev) {
   }
 }
 
-Uint32 WindowFlags(const WindowSpec& spec) {
+Uint32 WindowFlags(const WindowRequest& request) {
   Uint32 flags = SDL_WINDOW_SHOWN;
-  if (spec.fullscreen && !g_platform.headless) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  if (request.fullscreen && !g_platform.headless) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   return flags;
 }
 
 // A headless window pretends the desktop: full screen is simply a window of
 // the desktop's size.
-void ClientSizeFor(const WindowSpec& spec, int* w, int* h) {
-  if (spec.fullscreen) {
-    *w = spec.desktop_width;
-    *h = spec.desktop_height;
+void ClientSizeFor(const WindowRequest& request, int* w, int* h) {
+  if (request.fullscreen) {
+    *w = request.desktop_width;
+    *h = request.desktop_height;
   } else {
-    *w = spec.width;
-    *h = spec.height;
+    *w = request.width;
+    *h = request.height;
   }
 }
 
-void PlaceWindow(const WindowSpec& spec) {
-  if (spec.fullscreen || !spec.centre || spec.desktop_width <= 0) return;
-  SDL_SetWindowPosition(g_platform.window, (spec.desktop_width - spec.width) / 2,
-                        (spec.desktop_height - spec.height) / 2);
+void PlaceWindow(const WindowRequest& request) {
+  if (request.fullscreen || !request.centre || request.desktop_width <= 0) return;
+  SDL_SetWindowPosition(g_platform.window, (request.desktop_width - request.width) / 2,
+                        (request.desktop_height - request.height) / 2);
 }
 
 }  // namespace
@@ -311,22 +311,22 @@ std::vector<std::pair<int, int>> PlatformResolutions() {
   return sizes;
 }
 
-bool PlatformCreateWindow(const WindowSpec& spec) {
+bool PlatformCreateWindow(const WindowRequest& request) {
   int w = 0;
   int h = 0;
-  ClientSizeFor(spec, &w, &h);
-  g_platform.window = SDL_CreateWindow(spec.caption.c_str(), SDL_WINDOWPOS_UNDEFINED,
-                                       SDL_WINDOWPOS_UNDEFINED, w, h, WindowFlags(spec));
+  ClientSizeFor(request, &w, &h);
+  g_platform.window = SDL_CreateWindow(request.caption.c_str(), SDL_WINDOWPOS_UNDEFINED,
+                                       SDL_WINDOWPOS_UNDEFINED, w, h, WindowFlags(request));
   if (g_platform.window == nullptr) {
     ReportError(std::string("Cannot create window: ") + SDL_GetError());
     return false;
   }
-  PlaceWindow(spec);
+  PlaceWindow(request);
   SDL_RaiseWindow(g_platform.window);
   Uint32 renderer_flags = SDL_RENDERER_TARGETTEXTURE;
   if (g_platform.headless) {
     renderer_flags |= SDL_RENDERER_SOFTWARE;
-  } else if (spec.vsync) {
+  } else if (request.vsync) {
     renderer_flags |= SDL_RENDERER_PRESENTVSYNC;
   }
   g_platform.renderer = SDL_CreateRenderer(g_platform.window, -1, renderer_flags);
@@ -341,21 +341,21 @@ bool PlatformCreateWindow(const WindowSpec& spec) {
     return false;
   }
   SDL_SetRenderDrawBlendMode(g_platform.renderer, SDL_BLENDMODE_BLEND);
-  g_platform.vsync = spec.vsync;
+  g_platform.vsync = request.vsync;
   return true;
 }
 
-void PlatformUpdateWindow(const WindowSpec& spec) {
+void PlatformUpdateWindow(const WindowRequest& request) {
   if (g_platform.window == nullptr) return;
   int w = 0;
   int h = 0;
-  ClientSizeFor(spec, &w, &h);
+  ClientSizeFor(request, &w, &h);
   if (!g_platform.headless) {
-    SDL_SetWindowFullscreen(g_platform.window, spec.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    SDL_SetWindowFullscreen(g_platform.window, request.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   }
-  SDL_SetWindowTitle(g_platform.window, spec.caption.c_str());
-  if (!spec.fullscreen || g_platform.headless) SDL_SetWindowSize(g_platform.window, w, h);
-  PlaceWindow(spec);
+  SDL_SetWindowTitle(g_platform.window, request.caption.c_str());
+  if (!request.fullscreen || g_platform.headless) SDL_SetWindowSize(g_platform.window, w, h);
+  PlaceWindow(request);
 }
 
 void PlatformDestroyWindow() {

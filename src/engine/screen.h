@@ -38,7 +38,7 @@ struct DesktopMode {
   bool true_colour = true;  // 32 bits a pixel (or 24 bits in 4 bytes)
 };
 
-struct WindowSpec {
+struct WindowRequest {
   int width = 1024;   // client area
   int height = 768;
   bool fullscreen = false;
@@ -55,9 +55,9 @@ void PlatformQuit();
 bool PlatformDesktop(DesktopMode* mode);
 // Distinct desktop resolutions, largest first.
 std::vector<std::pair<int, int>> PlatformResolutions();
-bool PlatformCreateWindow(const WindowSpec& spec);
-// Applies a changed spec to the open window (style, caption, position, size).
-void PlatformUpdateWindow(const WindowSpec& spec);
+bool PlatformCreateWindow(const WindowRequest& request);
+// Applies a changed request to the open window (style, caption, position, size).
+void PlatformUpdateWindow(const WindowRequest& request);
 void PlatformDestroyWindow();
 bool PlatformHasRenderer();
 SDL_Renderer* PlatformRenderer();
