@@ -392,6 +392,8 @@ void EngineReset() {
   g_engine = EngineState{};
 }
 
+const LogicalMapping& EngineCurrentMapping() { return g_engine.mapping; }
+
 // --- Queries and screen -------------------------------------------------------------------
 
 int EngineQuery(int code) {

@@ -29,6 +29,9 @@ struct LogicalMapping {
 LogicalMapping ComputeLogicalMapping(int client_w, int client_h, int logical_w, int logical_h,
                                      bool bars_x, bool bars_y, const LogicalMapping& previous);
 
+// The mapping in force now (kept by the engine frame).
+const LogicalMapping& EngineCurrentMapping();
+
 // --- Desktop and window -----------------------------------------------------------
 
 struct DesktopMode {

@@ -1,0 +1,21 @@
+// Game files: the password-protected image archive and the disk. While the
+// archive is open, reads and listings are served from it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Opens "data/images.dat"-style archives. False, and the log line
+// "Unable to open archive: " + file name, when it cannot be opened.
+bool OpenArchive(const std::string& file_name, const std::string& password);
+void CloseArchive();
+bool ArchiveIsOpen();
+
+// The whole file, from the open archive first, else from disk. False, and
+// the log line "Cannot read \"name\"", when neither has it.
+bool ReadGameFile(const std::string& name, std::string* bytes);
+
+// The names (without folder) of the files in the mask's folder that match it,
+// e.g. "images/splash/*.png": from the open archive if there is one, else
+// from disk; files in subfolders are left out. At most `limit` names.
+std::vector<std::string> ListGameFiles(const std::string& mask, std::size_t limit);

@@ -1,0 +1,47 @@
+// Sound effects and streamed music over one SDL audio device and the game's
+// own mixer. Effects are decoded at load; each of the eight stream slots
+// decodes its Ogg Vorbis file on a thread of its own into a ring buffer.
+// With no audio device everything here is silent and harmless.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Opens the audio device once. False (the game then runs silent) when none
+// opens. Logs the start-up lines of the sound system.
+bool StartSound();
+bool SoundStarted();
+// Stops everything, frees every sound and closes the device (shutdown).
+void StopSoundSystem();
+
+struct Sound;  // owned by the engine
+// Decodes an Ogg Vorbis file (archive first, else disk); up to max_channels
+// plays at once. nullptr and "Unable to load sound: \"name\"" on failure.
+Sound* LoadSound(const std::string& file_name, int max_channels = 8);
+void FreeSound(Sound* sound);
+std::size_t SoundCount();
+// Starts the sound on a free channel (the oldest when all are busy) and
+// returns the channel number, or -1.
+int PlaySound(Sound* sound, bool loop);
+// Stops one channel, or every channel of the sound with channel -1.
+void StopSound(Sound* sound, int channel);
+void SetSoundVolume(Sound* sound, int channel, float volume);  // 0..1
+// what = 1: whether the channel is playing.
+bool SoundState(Sound* sound, int channel, int what);
+
+// Streams: slots 1..8. PlayStream returns the slot, or 0 and "Cannot play: "
+// + file name in the log.
+int PlayStream(const std::string& file_name, bool loop);
+void StopStream(int stream);
+void PauseStream(int stream);
+void ResumeStream(int stream);
+void SetStreamVolume(int stream, float volume);  // 0..1
+// Playback continues from this position, in milliseconds.
+void SetStreamPosition(int stream, double position_ms);
+bool StreamPlaying(int stream);
+double StreamPosition(int stream);
+// Once per loop pass: advances the streams' positions, and pauses the
+// streams the game has not paused itself while the window has no focus,
+// resuming them when it returns.
+void StreamStep(bool focused);
