@@ -12,7 +12,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   # content tools: fonts and placeholder art
-  libfreetype-dev libcairo2-dev fonts-dejavu-core
+  libfreetype-dev libcairo2-dev libvorbis-dev fonts-dejavu-core fonts-dejavu-extra fonts-urw-base35
   # a display for looking at the real window without a desktop
   xvfb xauth
 )
