@@ -1,10 +1,16 @@
 // Builds the state dump from the engine, the shell and the profiles.
 #include "app/dump.h"
 
+#include "app/frame.h"
+#include "app/screens.h"
 #include "app/shell.h"
 #include "engine/engine.h"
 #include "profile/profiles.h"
+#include "res/images.h"
+#include "res/sounds.h"
 #include "res/strings.h"
+#include "ui/gui.h"
+#include "world/world.h"
 
 namespace {
 
@@ -13,6 +19,13 @@ JsonValue Pair(double a, double b) {
   pair.Append(a);
   pair.Append(b);
   return pair;
+}
+
+JsonValue PlayingTracks(const tmusic& tracks) {
+  JsonValue names = JsonValue::MakeArray();
+  for (std::size_t i = 0; i < tracks.count(); ++i)
+    if (tracks.is_playing(tracks[i].name)) names.Append(tracks[i].name);
+  return names;
 }
 
 }  // namespace
@@ -30,7 +43,25 @@ JsonValue BuildStateDump() {
   dump.Set("focused", EngineFocused());
   dump.Set("paused", EnginePaused());
   dump.Set("mouse", Pair(MouseX(), MouseY()));
-  dump.Set("visible", JsonValue::MakeArray());
+  JsonValue visible = JsonValue::MakeArray();
+  for (std::size_t i = 0; i < gui_count(); ++i) {
+    const ielement& e = gui_at(static_cast<int>(i));
+    if (!e.is_child && e.visible) visible.Append(e.name);
+  }
+  dump.Set("visible", std::move(visible));
+  dump.Set("fade", fade_level);
+  JsonValue splash_state = JsonValue::MakeObject();
+  splash_state.Set("counter", splash.counter);
+  splash_state.Set("fade_a", splash.fade_a);
+  splash_state.Set("fade_b", splash.fade_b);
+  dump.Set("splash", std::move(splash_state));
+  dump.Set("music", PlayingTracks(music));
+  dump.Set("ambience", PlayingTracks(ambience));
+  dump.Set("cursor", world.cursor_drawn);
+  dump.Set("sound", Shell().sound_available);
+  dump.Set("images", images.count());
+  dump.Set("fonts", fonts.count());
+  dump.Set("effects", sounds.count());
   dump.Set("loaded", Shell().load_complete);
 
   const Profiles& profiles = CurrentProfiles();

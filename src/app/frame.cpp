@@ -1,22 +1,100 @@
 // The frame tick and the callbacks the engine calls every pass.
 #include "app/frame.h"
 
+#include <cmath>
+#include <exception>
+
+#include "app/screens.h"
 #include "app/shell.h"
 #include "engine/engine.h"
 #include "engine/log.h"
 #include "profile/profiles.h"
+#include "res/draw_list.h"
+#include "res/images.h"
+#include "res/sounds.h"
 #include "res/strings.h"
+#include "ui/gui.h"
+#include "world/world.h"
 
-void FrameTick() {
-  // The windows, the inventory, particles, the fade and the cursor take their
-  // turns here as they arrive; the tick always ends by clearing the mouse and
-  // keyboard state, so each click and key press is seen by exactly one tick.
+int fade_level = 0;
+bool tick_click = false;
+
+namespace {
+
+constexpr int kFadeStep = 5;
+bool g_focus_regained = false;
+
+// Everything of the tick that can fail: a failure saves the game and ends it.
+void GuardedTick() {
+  tick_click = MouseClick(0);
+  DrawList.clear();
+  scene_blocked = WindowVisible("wnd_pause");
+  gui_update();
+  // Whatever view a window set, what follows is drawn on the plain screen.
+  DrawList.camera(nullptr);
+  // The game panel, the inventory strip, the scene message and the screen
+  // particles take their turns here once the world has them.
+  fade_level -= kFadeStep;
+  if (fade_level <= 0) fade_level = 0;
+  if (fade_level > 0)
+    DrawList.filled_rect(static_cast<uint8_t>(fade_level), 0x000000, 0.0f, 0.0f, 1024.0f, 768.0f,
+                         BLEND_NORMAL);
+  DrawCursor();
   ClearMouseState();
   ClearKeyState();
 }
 
+// Wide desktops in full screen: ornate fields fill the bars left and right.
+void DrawSideFields() {
+  if (!(WindowVisible("wnd_game") || WindowVisible("wnd_ho"))) return;
+  if (!CurrentProfiles().options.fullscreen) return;
+  const int ox = EngineQuery(Q_OFFSET_X);
+  const int vw = EngineQuery(Q_VIEWPORT_WIDTH);
+  if (ox == 0) return;
+  const double desktop_w = EngineQuery(Q_DESKTOP_WIDTH);
+  const double desktop_h = EngineQuery(Q_DESKTOP_HEIGHT);
+  if (desktop_w <= 0 || desktop_h <= 0) return;
+  const double r = desktop_w / desktop_h;
+  const auto k = static_cast<float>(768.0 * r / desktop_w);
+  SetLogicalResolution(static_cast<uint16_t>(std::lround(768.0 * r)), 768);
+  const Texture* field = images.get("gfield");
+  const float field_w = k * static_cast<float>(ox);
+  DrawSprite(field, 0.0f, 0.0f, field_w, 768.0f, 0.0f, 255, FX_BLEND);
+  DrawSprite(field, field_w + static_cast<float>(vw), 0.0f, field_w, 768.0f, 0.0f, 255,
+             FX_BLEND | FX_MIRROR_X);
+  SetLogicalResolution(kLogicalWidth, kLogicalHeight);
+}
+
+}  // namespace
+
+void FrameTick() {
+  // The full-screen key (Alt+Enter) joins here with the options window.
+  if (g_focus_regained) ClearMouseState();
+  g_focus_regained = false;
+  try {
+    GuardedTick();
+  } catch (const std::exception& error) {
+    LogLine(std::string("Frame tick failed: ") + error.what(), true);
+    SaveGame();
+    StopEngine();
+  }
+}
+
 void MusicSelector() {
-  // Chooses between the menu track and the level track once music exists.
+  const bool game = WindowVisible("wnd_game");
+  const std::string& level = world.levelName;
+  if (WindowVisible("wnd_menu") || WindowVisible("wnd_splash") || (game && level == "credits")) {
+    if (!music.is_playing("mainmenu")) {
+      music.stop_all();
+      music.play("mainmenu", true);
+    }
+  }
+  if ((game || WindowVisible("wnd_ho")) && level != "credits" && level != "outro") {
+    if (!music.is_playing("bgm")) {
+      music.stop_all();
+      music.play("bgm", false);
+    }
+  }
 }
 
 void ResolutionGuard() {
@@ -25,12 +103,18 @@ void ResolutionGuard() {
   if (EngineQuery(Q_DESKTOP_WIDTH) > kLogicalWidth && EngineQuery(Q_DESKTOP_HEIGHT) > kLogicalHeight)
     return;
   // A desktop no larger than the game's picture cannot hold the window.
+  ShowWindow("wnd_msg", true);
+  if (ielement* memo = gui_get("memo_m")) memo->text = game_strings.get("resolution");
   options.fullscreen = true;
+  if (ielement* check = gui_get("check_1")) check->checked = true;
   SetScreenOptions(kLogicalWidth, kLogicalHeight, 0, true, true);
 }
 
 void DrawCallback() {
-  // Plays back the frame's draw list once the draw list exists.
+  BeginBatch();
+  DrawList.replay(-1);
+  EndBatch();
+  DrawSideFields();
 }
 
 void UpdateCallback(double /*elapsed_ms*/) {
@@ -40,11 +124,31 @@ void UpdateCallback(double /*elapsed_ms*/) {
 void ActivateCallback(bool focused) {
   ShellState& shell = Shell();
   if (!shell.load_complete) return;
-  if (focused) {
-    SetCaption(shell.window_title);
-    LogLine("FOCUS NE LOST", true);
-  } else {
+  if (!focused) {
     SetCaption(shell.window_title + " " + game_strings.get("paused"));
     LogLine("FOCUS LOST", true);
+    const std::string& level = world.levelName;
+    const bool over_level = WindowVisible("wnd_game") && level != "intro" && level != "outro" &&
+                            level != "credits";
+    if ((over_level || WindowVisible("wnd_ho")) && !WindowVisible("wnd_opt") && EngineRunning()) {
+      // The engine stops drawing while paused: the paused picture is drawn
+      // and shown now and stays on screen.
+      ShowWindow("wnd_pause", true);
+      DrawList.clear();
+      gui_update();
+      EngineDrawFrame();
+    }
+  } else {
+    ShowWindow("wnd_pause", false);
+    ClearMouseState();
+    g_focus_regained = true;
+    SetCaption(shell.window_title);
+    LogLine("FOCUS NE LOST", true);
   }
+}
+
+void ResetFrame() {
+  fade_level = 0;
+  tick_click = false;
+  g_focus_regained = false;
 }

@@ -2,9 +2,17 @@
 // and the draw, update and activate callbacks.
 #pragma once
 
+// Opacity (0..255) of the black cover over everything; a change of screen
+// sets it to 255 and each tick lowers it by 5.
+extern int fade_level;
+// Whether the left button was clicked since the previous tick.
+extern bool tick_click;
+
 void FrameTick();
 void MusicSelector();
 void ResolutionGuard();
 void DrawCallback();
 void UpdateCallback(double elapsed_ms);
 void ActivateCallback(bool focused);
+// Forgets the frame state (tests boot the game more than once).
+void ResetFrame();

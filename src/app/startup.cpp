@@ -1,7 +1,9 @@
 // Program entry, the load callback and the exit callback.
 #include "app/automation.h"
 #include "app/frame.h"
+#include "app/screens.h"
 #include "app/shell.h"
+#include "app/windows.h"
 
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -10,16 +12,22 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/archive.h"
+#include "engine/audio.h"
 #include "engine/clock.h"
 #include "engine/engine.h"
 #include "engine/log.h"
 #include "engine/random.h"
 #include "profile/profiles.h"
+#include "res/images.h"
+#include "res/sounds.h"
 #include "res/strings.h"
 
 namespace {
 
 constexpr const char* kStringsPath = "data/text/strings.cfg";
+constexpr const char* kArchivePath = "data/images.dat";
+constexpr const char* kArchivePassword = "58203";
 
 ShellState g_shell;
 
@@ -90,7 +98,14 @@ int ProgramEntry(const CommandLine& options) {
   SetCaption(shell.window_title);
   ChooseScreenMode(options);
 
-  if (!EngineStart(0, 0)) {
+  const bool started = EngineStart(0, 0);
+  // The engine freed every texture, font and sound at its shutdown.
+  images.forget();
+  fonts.forget();
+  sounds.forget();
+  music.forget();
+  ambience.forget();
+  if (!started) {
     std::fprintf(stderr, "quillmoor: the screen could not be opened\n");
     return 1;
   }
@@ -98,16 +113,36 @@ int ProgramEntry(const CommandLine& options) {
 }
 
 void LoadCallback() {
+  const PlayerOptions& options = CurrentProfiles().options;
   SetLogicalResolution(kLogicalWidth, kLogicalHeight);
-  if (!CurrentProfiles().options.custom_cursor) ShowSystemCursor(true);
-  // Sound output, the image archive, fonts, sounds, music, the windows and
-  // the check of the player's files follow here, in that order, as they arrive.
+  if (!options.custom_cursor) ShowSystemCursor(true);
+  g_shell.sound_available = StartSound();
+
+  images.clear();
+  OpenArchive(kArchivePath, kArchivePassword);
+  for (const char* dir : {"images/splash/", "images/common/", "images/particles/",
+                          "images/items/", "images/diary/", "images/hint/"})
+    images.load_dir(dir);
+  CloseArchive();
+
+  fonts.clear();
+  fonts.load_dir("data/fonts/");
+  sounds.load_dir("data/audio/effects/");
+  sounds.volume = options.effects_volume;
+  music.load_dir("data/audio/music/");
+  music.volume = options.music_volume;
+  music.mute_at_zero = true;
+  ambience.load_dir("data/audio/enviroment/");
+  ambience.volume = options.environment_volume;
+
+  BuildWindows();
+  // The check and repair of the player's level and scene copies joins here.
   g_shell.load_complete = true;
 }
 
 void ExitCallback() {
-  // Leaving the credits and saving the level or scene join here with the world.
-  SaveProfile();
+  // Leaving the credits puts the player back where the credits began.
+  SaveGame();
   const std::string link = game_strings.get("survey_link");
   if (!IsOpenableLink(link)) return;
   if (g_shell.headless) {

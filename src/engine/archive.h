@@ -8,6 +8,10 @@
 // Opens "data/images.dat"-style archives. False, and the log line
 // "Unable to open archive: " + file name, when it cannot be opened.
 bool OpenArchive(const std::string& file_name, const std::string& password);
+// The same for an archive already in memory (kept until closed); `label`
+// stands for the file name in the log. The archive reader's fuzzed path.
+bool OpenArchiveFromMemory(const std::string& label, std::string bytes,
+                           const std::string& password);
 void CloseArchive();
 bool ArchiveIsOpen();
 

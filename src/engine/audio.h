@@ -14,10 +14,15 @@ bool StartSound();
 bool SoundStarted();
 // Stops everything, frees every sound and closes the device (shutdown).
 void StopSoundSystem();
+// Fills out_stereo with the next `frames` frames of the mix (44100 Hz stereo,
+// 16-bit), exactly as the device's callback does; silence without a device.
+// A headless run has no listener: captures and tests hear the game here.
+void MixSoundOutput(int16_t* out_stereo, int frames);
 
 struct Sound;  // owned by the engine
 // Decodes an Ogg Vorbis file (archive first, else disk); up to max_channels
-// plays at once. nullptr and "Unable to load sound: \"name\"" on failure.
+// plays at once. nullptr and "Unable to load sound: \"name\"" on failure;
+// nullptr without a line when the sound system is not started (a silent game).
 Sound* LoadSound(const std::string& file_name, int max_channels = 8);
 void FreeSound(Sound* sound);
 std::size_t SoundCount();
@@ -26,12 +31,18 @@ std::size_t SoundCount();
 int PlaySound(Sound* sound, bool loop);
 // Stops one channel, or every channel of the sound with channel -1.
 void StopSound(Sound* sound, int channel);
+// Channel -1 means every channel of the sound, here and in SoundState. A
+// channel keeps its volume from one play to the next.
 void SetSoundVolume(Sound* sound, int channel, float volume);  // 0..1
 // what = 1: whether the channel is playing.
 bool SoundState(Sound* sound, int channel, int what);
 
 // Streams: slots 1..8. PlayStream returns the slot, or 0 and "Cannot play: "
-// + file name in the log.
+// + file name in the log (0 without a line when the sound system is not
+// started). The file is read from the disk as it plays; the stream starts
+// sounding at the next StreamStep, so a volume set right after PlayStream
+// holds from its first sample. A stream without loop that has played to its
+// end frees its slot, and StreamPlaying answers false.
 int PlayStream(const std::string& file_name, bool loop);
 void StopStream(int stream);
 void PauseStream(int stream);

@@ -4,8 +4,11 @@
 
 #include <cmath>
 
+#include "engine/audio.h"
 #include "engine/clock.h"
+#include "engine/font.h"
 #include "engine/log.h"
+#include "engine/render.h"
 #include "engine/screen.h"
 
 namespace {
@@ -138,6 +141,15 @@ void Shutdown() {
     g_engine.timers.clear();
     g_engine.fps_timer = nullptr;
   }
+  if (FontCount() > 0) {
+    LogLine("Fonts to free: " + std::to_string(FontCount()), true);
+    FreeAllFonts();
+  }
+  if (TextureCount() > 0) {
+    LogLine("Textures to free: " + std::to_string(TextureCount()), true);
+    DeleteAllTextures();
+  }
+  StopSoundSystem();
   PlatformQuit();
   g_engine.initialised = false;
   g_engine.running = false;
@@ -305,7 +317,7 @@ void EngineStep() {
 
   ReadCursor();
   PlatformPumpEvents();
-  // Texture loads, joysticks and the stream step join the pass here.
+  StreamStep(e.focused);
 
   if (e.paused) {
     ResetTimers();
@@ -376,6 +388,8 @@ void EngineRequestClose() {
 }
 
 void EngineSetCursorPixels(int x, int y) {
+  // From now on the cursor is where it was put, not where the platform says.
+  g_engine.cursor_injected = true;
   g_engine.cursor_px = x;
   g_engine.cursor_py = y;
 }

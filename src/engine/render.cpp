@@ -1,1 +1,633 @@
-// Filled in by its module's author.
+// The engine's drawing services over SDL_Renderer: textures decoded from PNG
+// and JPEG with their alpha kept in memory, and every sprite, glyph quad,
+// deformation grid and rectangle sent through one transform path (view,
+// sprite rotation and mirroring, logical-to-window mapping) as geometry.
+// Depends on the renderer the window owns (screen.h) and on the game files
+// (archive.h) for the bytes of images.
+#include "engine/render.h"
+
+#include <SDL.h>        // renderer, textures, geometry
+#include <SDL_image.h>  // PNG and JPEG decoding from memory
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <numbers>
+
+#include "engine/archive.h"
+#include "engine/engine.h"
+#include "engine/log.h"
+#include "engine/screen.h"
+
+struct Texture {
+  SDL_Texture* sdl = nullptr;
+  SDL_Renderer* owner = nullptr;  // the renderer the texture lives on
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> alpha;
+};
+
+namespace {
+
+// The largest picture the game accepts: its declared size is checked before
+// anything is decoded, so a hostile header cannot make the decoder reserve
+// gigabytes. 4096 x 4096 is four times the largest painted screen.
+constexpr int kMaxImageSide = 8192;
+constexpr int64_t kMaxImagePixels = int64_t{4096} * 4096;
+
+// Window coordinates further out than this are not drawn: nothing that far
+// can reach the screen, and the rasteriser's fixed-point arithmetic must not
+// see them.
+constexpr float kFarAway = 1.0e6f;
+
+constexpr int kQuadIndices[6] = {0, 1, 2, 0, 2, 3};
+
+struct Point {
+  float x;
+  float y;
+};
+
+struct RenderState {
+  std::vector<Texture*> textures;  // alive, in no particular order
+
+  uint32_t colour = 0xFFFFFF;
+  int blend = BLEND_NORMAL;
+
+  bool view_on = false;
+  View view;
+  float view_cos = 1.0f;
+  float view_sin = 0.0f;
+
+  bool clipping = false;
+  SDL_Rect clip{0, 0, 0, 0};  // window pixels
+
+  bool batching = false;
+  int output_w = 0;
+  int output_h = 0;
+
+  // Geometry gathered for one texture and blend, not yet sent.
+  SDL_Texture* pending_texture = nullptr;
+  SDL_BlendMode pending_blend = SDL_BLENDMODE_BLEND;
+  std::vector<SDL_Vertex> vertices;
+  std::vector<int> indices;
+  std::vector<SDL_Vertex> grid_scratch;
+  std::vector<int> grid_indices;
+};
+
+RenderState g_render;
+
+const std::vector<uint8_t> kNoAlpha;
+
+void LogUnableToLoad(const std::string& name) {
+  LogLine("Unable to load texture: \"" + name + "\"", true);
+}
+
+// --- Image headers ---------------------------------------------------------------
+
+enum class ImageKind { Unknown, Png, Jpeg };
+
+constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+uint32_t BigEndian32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+int BigEndian16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
+
+bool PngSize(const uint8_t* p, std::size_t n, int64_t* w, int64_t* h) {
+  if (n < 24 || std::memcmp(p, kPngSignature, 8) != 0) return false;
+  if (std::memcmp(p + 12, "IHDR", 4) != 0) return false;
+  *w = BigEndian32(p + 16);
+  *h = BigEndian32(p + 20);
+  return true;
+}
+
+// Walks the markers up to the first frame header, skipping stray bytes between
+// segments the way the decoder does.
+bool JpegSize(const uint8_t* p, std::size_t n, int64_t* w, int64_t* h) {
+  if (n < 4 || p[0] != 0xFF || p[1] != 0xD8) return false;
+  std::size_t i = 2;
+  while (i + 1 < n) {
+    if (p[i] != 0xFF) {
+      ++i;
+      continue;
+    }
+    const uint8_t marker = p[i + 1];
+    if (marker == 0xFF || marker == 0x00) {
+      ++i;
+      continue;
+    }
+    i += 2;
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) continue;  // no length
+    if (marker == 0xD9 || marker == 0xDA) return false;  // image ends or scan starts unframed
+    if (i + 2 > n) return false;
+    const std::size_t length = static_cast<std::size_t>(BigEndian16(p + i));
+    if (length < 2) return false;
+    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+                       marker != 0xCC;
+    if (frame) {
+      if (length < 7 || i + 7 > n) return false;
+      *h = BigEndian16(p + i + 3);
+      *w = BigEndian16(p + i + 5);
+      return true;
+    }
+    i += length;
+  }
+  return false;
+}
+
+ImageKind SniffImage(const uint8_t* p, std::size_t n, int64_t* w, int64_t* h) {
+  if (PngSize(p, n, w, h)) return ImageKind::Png;
+  if (JpegSize(p, n, w, h)) return ImageKind::Jpeg;
+  return ImageKind::Unknown;
+}
+
+bool AcceptableSize(int64_t w, int64_t h) {
+  return w > 0 && h > 0 && w <= kMaxImageSide && h <= kMaxImageSide && w * h <= kMaxImagePixels;
+}
+
+// --- Textures ----------------------------------------------------------------------
+
+// A texture made on a renderer that has since gone (the window was closed)
+// draws nothing; the renderer took its pixels with it.
+bool Usable(const Texture* texture, SDL_Renderer* renderer) {
+  return texture != nullptr && texture->sdl != nullptr && texture->owner == renderer;
+}
+
+void DestroyTexture(Texture* texture) {
+  if (texture->sdl != nullptr && texture->owner == PlatformRenderer())
+    SDL_DestroyTexture(texture->sdl);
+  delete texture;
+}
+
+// The alpha bytes, rows from the top, from a decoded picture in RGBA byte order.
+bool CopyAlpha(SDL_Surface* rgba, std::vector<uint8_t>* alpha) {
+  if (SDL_LockSurface(rgba) != 0) return false;
+  const auto w = static_cast<std::size_t>(rgba->w);
+  const auto h = static_cast<std::size_t>(rgba->h);
+  alpha->resize(w * h);
+  const auto* pixels = static_cast<const uint8_t*>(rgba->pixels);
+  for (std::size_t y = 0; y < h; ++y) {
+    const uint8_t* row = pixels + y * static_cast<std::size_t>(rgba->pitch);
+    uint8_t* out = alpha->data() + y * w;
+    for (std::size_t x = 0; x < w; ++x) out[x] = row[x * 4 + 3];
+  }
+  SDL_UnlockSurface(rgba);
+  return true;
+}
+
+// --- Blend modes -----------------------------------------------------------------------
+
+SDL_BlendMode SdlBlend(int mode, bool blended) {
+  switch (mode) {
+    case BLEND_ADD:
+      return SDL_BLENDMODE_ADD;
+    case BLEND_MULTIPLY:
+      return SDL_BLENDMODE_MUL;
+    case BLEND_BLACK:
+      // The image's shape in black, a shadow: plain blending with the colour
+      // forced to black (see DrawColour), exact on every renderer.
+      return SDL_BLENDMODE_BLEND;
+    case BLEND_WHITE:
+      // Lightens where the image is opaque. No renderer blend paints a pure
+      // white silhouette of a dark image; adding the image is the nearest.
+      return SDL_BLENDMODE_ADD;
+    case BLEND_MASK:
+      // The screen multiplied by the image: it shows through where the mask
+      // is white and goes dark where it is black. Renderers keep no stencil.
+      return SDL_BLENDMODE_MOD;
+    default:
+      // Without the blend effect bit an image is copied, alpha and all.
+      return blended ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE;
+  }
+}
+
+SDL_Color DrawColour(uint32_t rgb, uint8_t opacity) {
+  if (g_render.blend == BLEND_BLACK) rgb = 0;
+  return SDL_Color{static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8),
+                   static_cast<uint8_t>(rgb), opacity};
+}
+
+// --- The transform path ------------------------------------------------------------------
+
+// Logical units to window pixels: through the view when one is set, then the
+// engine frame's mapping of the logical screen onto the window.
+SDL_FPoint ToWindow(Point p) {
+  const RenderState& s = g_render;
+  if (s.view_on) {
+    const View& v = s.view;
+    const float dx = (p.x - v.x - v.centre_x) * v.zoom_x;
+    const float dy = (p.y - v.y - v.centre_y) * v.zoom_y;
+    p.x = v.centre_x + dx * s.view_cos - dy * s.view_sin;
+    p.y = v.centre_y + dx * s.view_sin + dy * s.view_cos;
+  }
+  const LogicalMapping& m = EngineCurrentMapping();
+  return SDL_FPoint{static_cast<float>(static_cast<double>(p.x) * m.scale_x + m.offset_x),
+                    static_cast<float>(static_cast<double>(p.y) * m.scale_y + m.offset_y)};
+}
+
+// The corners of a rectangle turned by angle degrees about its centre:
+// top-left, top-right, bottom-right, bottom-left. Positive angles turn
+// clockwise on the screen.
+void SpriteCorners(float x, float y, float w, float h, float angle, Point out[4]) {
+  const float hw = w * 0.5f;
+  const float hh = h * 0.5f;
+  const float cx = x + hw;
+  const float cy = y + hh;
+  const Point local[4] = {{-hw, -hh}, {hw, -hh}, {hw, hh}, {-hw, hh}};
+  float c = 1.0f;
+  float s = 0.0f;
+  if (angle != 0.0f) {
+    const double radians = static_cast<double>(angle) * (std::numbers::pi / 180.0);
+    c = static_cast<float>(std::cos(radians));
+    s = static_cast<float>(std::sin(radians));
+  }
+  for (int i = 0; i < 4; ++i) {
+    out[i] = Point{cx + local[i].x * c - local[i].y * s, cy + local[i].x * s + local[i].y * c};
+  }
+}
+
+// Pixel coordinates for the clip rectangle, kept within int range.
+int ToPixel(double v) {
+  if (!std::isfinite(v)) return 0;
+  return static_cast<int>(std::lround(std::clamp(v, -16.0e6, 16.0e6)));
+}
+
+// Whether geometry can show at all: finite, not absurdly far, and (with the
+// engine's skip option) touching the part of the window that can change.
+bool Drawable(const SDL_Vertex* v, std::size_t count) {
+  float min_x = std::numeric_limits<float>::max();
+  float min_y = min_x;
+  float max_x = std::numeric_limits<float>::lowest();
+  float max_y = max_x;
+  for (std::size_t i = 0; i < count; ++i) {
+    const float x = v[i].position.x;
+    const float y = v[i].position.y;
+    if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > kFarAway ||
+        std::fabs(y) > kFarAway)
+      return false;
+    min_x = std::min(min_x, x);
+    max_x = std::max(max_x, x);
+    min_y = std::min(min_y, y);
+    max_y = std::max(max_y, y);
+  }
+  if (!(EngineOptions() & OPT_SKIP_OFFSCREEN)) return true;
+  const RenderState& s = g_render;
+  float left = 0.0f;
+  float top = 0.0f;
+  auto right = static_cast<float>(s.output_w);
+  auto bottom = static_cast<float>(s.output_h);
+  if (s.clipping) {
+    left = static_cast<float>(s.clip.x);
+    top = static_cast<float>(s.clip.y);
+    right = static_cast<float>(s.clip.x + s.clip.w);
+    bottom = static_cast<float>(s.clip.y + s.clip.h);
+  }
+  return max_x >= left && min_x <= right && max_y >= top && min_y <= bottom;
+}
+
+void ReadOutputSize(SDL_Renderer* renderer) {
+  if (renderer != nullptr)
+    SDL_GetRendererOutputSize(renderer, &g_render.output_w, &g_render.output_h);
+}
+
+// The renderer to draw on, or nullptr; outside a batch the output size is
+// read again for every draw, as the window may have changed.
+SDL_Renderer* DrawTarget() {
+  SDL_Renderer* renderer = PlatformRenderer();
+  if (!g_render.batching) ReadOutputSize(renderer);
+  return renderer;
+}
+
+void Flush() {
+  RenderState& s = g_render;
+  if (s.indices.empty()) return;
+  SDL_Renderer* renderer = PlatformRenderer();
+  if (renderer != nullptr) {
+    if (s.pending_texture != nullptr)
+      SDL_SetTextureBlendMode(s.pending_texture, s.pending_blend);
+    else
+      SDL_SetRenderDrawBlendMode(renderer, s.pending_blend);
+    SDL_RenderGeometry(renderer, s.pending_texture, s.vertices.data(),
+                       static_cast<int>(s.vertices.size()), s.indices.data(),
+                       static_cast<int>(s.indices.size()));
+  }
+  s.vertices.clear();
+  s.indices.clear();
+}
+
+// Adds triangles to the pending geometry; a change of texture or blend sends
+// what was gathered first. Outside a batch everything is sent at once.
+void Submit(SDL_Texture* texture, SDL_BlendMode blend, const SDL_Vertex* vertices,
+            std::size_t vertex_count, const int* indices, std::size_t index_count) {
+  RenderState& s = g_render;
+  if (!Drawable(vertices, vertex_count)) return;
+  if (!s.indices.empty() && (texture != s.pending_texture || blend != s.pending_blend)) Flush();
+  s.pending_texture = texture;
+  s.pending_blend = blend;
+  const int base = static_cast<int>(s.vertices.size());
+  s.vertices.insert(s.vertices.end(), vertices, vertices + vertex_count);
+  for (std::size_t i = 0; i < index_count; ++i) s.indices.push_back(base + indices[i]);
+  if (!s.batching) Flush();
+}
+
+void SubmitQuad(SDL_Texture* texture, SDL_BlendMode blend, const Point corners[4],
+                const float u[4], const float v[4], SDL_Color colour) {
+  SDL_Vertex quad[4];
+  for (int i = 0; i < 4; ++i) {
+    quad[i].position = ToWindow(corners[i]);
+    quad[i].color = colour;
+    quad[i].tex_coord = SDL_FPoint{u[i], v[i]};
+  }
+  Submit(texture, blend, quad, 4, kQuadIndices, 6);
+}
+
+void SubmitRect(float x, float y, float w, float h, SDL_Color colour, SDL_BlendMode blend) {
+  const Point corners[4] = {{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}};
+  const float zero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+  SubmitQuad(nullptr, blend, corners, zero, zero, colour);
+}
+
+}  // namespace
+
+// --- Textures ----------------------------------------------------------------------------
+
+Texture* LoadTexture(const std::string& file_name) {
+  if (!PlatformHasRenderer()) {
+    LogUnableToLoad(file_name);
+    return nullptr;
+  }
+  std::string bytes;
+  if (!ReadGameFile(file_name, &bytes)) {
+    LogUnableToLoad(file_name);
+    return nullptr;
+  }
+  return LoadTextureFromMemory(file_name, bytes.data(), bytes.size());
+}
+
+Texture* LoadTextureFromMemory(const std::string& name, const void* bytes, std::size_t size) {
+  SDL_Renderer* renderer = PlatformRenderer();
+  if (renderer == nullptr || bytes == nullptr || size == 0 ||
+      size > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    LogUnableToLoad(name);
+    return nullptr;
+  }
+  int64_t declared_w = 0;
+  int64_t declared_h = 0;
+  const ImageKind kind = SniffImage(static_cast<const uint8_t*>(bytes), size, &declared_w,
+                                    &declared_h);
+  if (kind == ImageKind::Unknown || !AcceptableSize(declared_w, declared_h)) {
+    if (kind != ImageKind::Unknown)
+      LogLine("Image size refused: \"" + name + "\" (" + std::to_string(declared_w) + " x " +
+                  std::to_string(declared_h) + ")",
+              true);
+    LogUnableToLoad(name);
+    return nullptr;
+  }
+
+  SDL_RWops* stream = SDL_RWFromConstMem(bytes, static_cast<int>(size));
+  SDL_Surface* decoded = nullptr;
+  if (stream != nullptr) {
+    decoded = kind == ImageKind::Png ? IMG_LoadPNG_RW(stream) : IMG_LoadJPG_RW(stream);
+    SDL_RWclose(stream);
+  }
+  SDL_Surface* rgba = nullptr;
+  if (decoded != nullptr && AcceptableSize(decoded->w, decoded->h))
+    rgba = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_RGBA32, 0);
+  if (decoded != nullptr) SDL_FreeSurface(decoded);
+
+  auto texture = new Texture;
+  bool ok = rgba != nullptr && CopyAlpha(rgba, &texture->alpha);
+  if (ok) {
+    texture->sdl = SDL_CreateTextureFromSurface(renderer, rgba);
+    ok = texture->sdl != nullptr;
+  }
+  if (ok) {
+    texture->owner = renderer;
+    texture->width = rgba->w;
+    texture->height = rgba->h;
+    SDL_SetTextureBlendMode(texture->sdl, SDL_BLENDMODE_BLEND);
+    SDL_SetTextureScaleMode(texture->sdl, SDL_ScaleModeLinear);
+  }
+  if (rgba != nullptr) SDL_FreeSurface(rgba);
+  if (!ok) {
+    delete texture;
+    LogUnableToLoad(name);
+    return nullptr;
+  }
+  g_render.textures.push_back(texture);
+  return texture;
+}
+
+void DeleteTexture(Texture* texture) {
+  if (texture == nullptr) return;
+  RenderState& s = g_render;
+  const auto it = std::find(s.textures.begin(), s.textures.end(), texture);
+  if (it == s.textures.end()) return;  // not ours, or freed already
+  if (texture->sdl != nullptr && texture->sdl == s.pending_texture) Flush();
+  *it = s.textures.back();
+  s.textures.pop_back();
+  DestroyTexture(texture);
+}
+
+int TextureWidth(const Texture* texture) { return texture != nullptr ? texture->width : 0; }
+int TextureHeight(const Texture* texture) { return texture != nullptr ? texture->height : 0; }
+
+const std::vector<uint8_t>& TextureAlpha(const Texture* texture) {
+  return texture != nullptr ? texture->alpha : kNoAlpha;
+}
+
+std::size_t TextureCount() { return g_render.textures.size(); }
+
+void DeleteAllTextures() {
+  Flush();
+  for (Texture* texture : g_render.textures) DestroyTexture(texture);
+  g_render.textures.clear();
+  g_render.pending_texture = nullptr;
+}
+
+// --- Drawing state ---------------------------------------------------------------------------
+
+void SetDrawColor(uint32_t rgb) { g_render.colour = rgb & 0xFFFFFFu; }
+void SetDrawBlend(int mode) { g_render.blend = mode; }
+
+void ResetDrawState() {
+  g_render.colour = 0xFFFFFF;
+  g_render.blend = BLEND_NORMAL;
+}
+
+void SetView(const View* view) {
+  RenderState& s = g_render;
+  s.view_on = view != nullptr;
+  if (view == nullptr) return;
+  s.view = *view;
+  const double radians = static_cast<double>(view->angle) * (std::numbers::pi / 180.0);
+  s.view_cos = static_cast<float>(std::cos(radians));
+  s.view_sin = static_cast<float>(std::sin(radians));
+}
+
+void BeginClip(float x, float y, float w, float h) {
+  Flush();
+  const LogicalMapping& m = EngineCurrentMapping();
+  const double left = std::round(static_cast<double>(x));
+  const double top = std::round(static_cast<double>(y));
+  const double right = left + std::round(static_cast<double>(w));
+  const double bottom = top + std::round(static_cast<double>(h));
+  const int x0 = ToPixel(left * m.scale_x + m.offset_x);
+  const int y0 = ToPixel(top * m.scale_y + m.offset_y);
+  const int x1 = ToPixel(right * m.scale_x + m.offset_x);
+  const int y1 = ToPixel(bottom * m.scale_y + m.offset_y);
+  RenderState& s = g_render;
+  s.clipping = true;
+  s.clip = SDL_Rect{x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0)};
+  if (SDL_Renderer* renderer = PlatformRenderer()) SDL_RenderSetClipRect(renderer, &s.clip);
+}
+
+void EndClip() {
+  Flush();
+  g_render.clipping = false;
+  if (SDL_Renderer* renderer = PlatformRenderer()) SDL_RenderSetClipRect(renderer, nullptr);
+}
+
+void BeginBatch() {
+  ReadOutputSize(PlatformRenderer());  // once for the whole batch
+  g_render.batching = true;
+}
+
+void EndBatch() {
+  Flush();
+  g_render.batching = false;
+}
+
+void FlushBatch() { Flush(); }
+
+// --- Drawing -----------------------------------------------------------------------------------
+
+void DrawSprite(const Texture* texture, float x, float y, float w, float h, float angle,
+                uint8_t opacity, uint32_t effects) {
+  if (texture == nullptr) return;
+  const SourceRect whole{0.0f, 0.0f, static_cast<float>(texture->width),
+                         static_cast<float>(texture->height)};
+  DrawSpritePart(texture, whole, x, y, w, h, angle, opacity, effects);
+}
+
+void DrawSpritePart(const Texture* texture, const SourceRect& source, float x, float y, float w,
+                    float h, float angle, uint8_t opacity, uint32_t effects) {
+  SDL_Renderer* renderer = DrawTarget();
+  if (!Usable(texture, renderer) || texture->width <= 0 || texture->height <= 0) return;
+  const auto tw = static_cast<float>(texture->width);
+  const auto th = static_cast<float>(texture->height);
+  // Only the texture's own pixels are ever sampled.
+  const float sx0 = std::clamp(source.x, 0.0f, tw);
+  const float sx1 = std::clamp(source.x + source.w, 0.0f, tw);
+  const float sy0 = std::clamp(source.y, 0.0f, th);
+  const float sy1 = std::clamp(source.y + source.h, 0.0f, th);
+  if (!(sx0 != sx1 && sy0 != sy1)) return;  // also refuses NaN
+  float u0 = sx0 / tw;
+  float u1 = sx1 / tw;
+  const float v0 = sy0 / th;
+  const float v1 = sy1 / th;
+  if (effects & FX_MIRROR_X) std::swap(u0, u1);
+
+  Point corners[4];
+  SpriteCorners(x, y, w, h, angle, corners);
+  const float u[4] = {u0, u1, u1, u0};
+  const float v[4] = {v0, v0, v1, v1};
+  SubmitQuad(texture->sdl, SdlBlend(g_render.blend, (effects & FX_BLEND) != 0), corners, u, v,
+             DrawColour(g_render.colour, opacity));
+}
+
+void DrawSpriteFrame(const Texture* texture, int frame, int frame_w, int frame_h, float x, float y,
+                     float w, float h, float angle, uint8_t opacity, uint32_t effects) {
+  if (texture == nullptr || frame_w <= 0 || frame_h <= 0) return;
+  const int columns = texture->width / frame_w;
+  const int rows = texture->height / frame_h;
+  if (columns <= 0 || rows <= 0) return;
+  const int64_t cells = int64_t{columns} * rows;
+  int64_t cell = frame % cells;
+  if (cell < 0) cell += cells;
+  const SourceRect source{static_cast<float>(cell % columns) * static_cast<float>(frame_w),
+                          static_cast<float>(cell / columns) * static_cast<float>(frame_h),
+                          static_cast<float>(frame_w), static_cast<float>(frame_h)};
+  DrawSpritePart(texture, source, x, y, w, h, angle, opacity, effects);
+}
+
+void DrawGridSprite(const Texture* texture, const DeformGrid& grid, float x, float y,
+                    uint8_t opacity, uint32_t effects) {
+  SDL_Renderer* renderer = DrawTarget();
+  if (!Usable(texture, renderer) || grid.columns <= 0 || grid.rows <= 0) return;
+  const auto columns = static_cast<std::size_t>(grid.columns);
+  const auto rows = static_cast<std::size_t>(grid.rows);
+  const std::size_t nodes = (columns + 1) * (rows + 1);
+  if (grid.points.size() < nodes * 2) return;
+
+  RenderState& s = g_render;
+  const SDL_Color colour = DrawColour(s.colour, opacity);
+  const bool mirror = (effects & FX_MIRROR_X) != 0;
+  s.grid_scratch.clear();
+  for (std::size_t row = 0; row <= rows; ++row) {
+    for (std::size_t column = 0; column <= columns; ++column) {
+      const std::size_t node = row * (columns + 1) + column;
+      float u = static_cast<float>(column) / static_cast<float>(columns);
+      if (mirror) u = 1.0f - u;
+      SDL_Vertex vertex;
+      vertex.position = ToWindow(Point{grid.points[node * 2] + x, grid.points[node * 2 + 1] + y});
+      vertex.color = colour;
+      vertex.tex_coord = SDL_FPoint{u, static_cast<float>(row) / static_cast<float>(rows)};
+      s.grid_scratch.push_back(vertex);
+    }
+  }
+  s.grid_indices.clear();
+  for (std::size_t row = 0; row < rows; ++row) {
+    for (std::size_t column = 0; column < columns; ++column) {
+      const auto top_left = static_cast<int>(row * (columns + 1) + column);
+      const auto bottom_left = static_cast<int>((row + 1) * (columns + 1) + column);
+      for (int corner : {top_left, top_left + 1, bottom_left + 1, top_left, bottom_left + 1,
+                         bottom_left})
+        s.grid_indices.push_back(corner);
+    }
+  }
+  Submit(texture->sdl, SdlBlend(s.blend, (effects & FX_BLEND) != 0), s.grid_scratch.data(),
+         s.grid_scratch.size(), s.grid_indices.data(), s.grid_indices.size());
+}
+
+void DrawTexturedQuads(const Texture* texture, const TexturedQuad* quads, std::size_t count,
+                       uint8_t opacity) {
+  SDL_Renderer* renderer = DrawTarget();
+  if (!Usable(texture, renderer) || quads == nullptr) return;
+  const SDL_Color colour = DrawColour(g_render.colour, opacity);
+  const SDL_BlendMode blend = SdlBlend(g_render.blend, true);
+  for (std::size_t q = 0; q < count; ++q) {
+    const TexturedQuad& quad = quads[q];
+    Point corners[4];
+    float u[4];
+    float v[4];
+    for (int i = 0; i < 4; ++i) {
+      corners[i] = Point{quad.x[i], quad.y[i]};
+      u[i] = std::clamp(quad.u[i], 0.0f, 1.0f);
+      v[i] = std::clamp(quad.v[i], 0.0f, 1.0f);
+    }
+    SubmitQuad(texture->sdl, blend, corners, u, v, colour);
+  }
+}
+
+void FillRect(float x, float y, float w, float h, uint32_t rgb, uint8_t opacity) {
+  if (DrawTarget() == nullptr) return;
+  SubmitRect(x, y, w, h, DrawColour(rgb, opacity), SdlBlend(g_render.blend, true));
+}
+
+void DrawRectOutline(float x, float y, float w, float h, uint32_t rgb, uint8_t opacity) {
+  if (DrawTarget() == nullptr) return;
+  const SDL_Color colour = DrawColour(rgb, opacity);
+  const SDL_BlendMode blend = SdlBlend(g_render.blend, true);
+  // One logical unit thick, inside the rectangle; the four edges do not
+  // overlap, so an additive outline is even all round.
+  if (w <= 2.0f || h <= 2.0f) {
+    SubmitRect(x, y, w, h, colour, blend);
+    return;
+  }
+  SubmitRect(x, y, w, 1.0f, colour, blend);
+  SubmitRect(x, y + h - 1.0f, w, 1.0f, colour, blend);
+  SubmitRect(x, y + 1.0f, 1.0f, h - 2.0f, colour, blend);
+  SubmitRect(x + w - 1.0f, y + 1.0f, 1.0f, h - 2.0f, colour, blend);
+}

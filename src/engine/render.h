@@ -77,6 +77,9 @@ void EndClip();
 // play-back of the draw list with these.
 void BeginBatch();
 void EndBatch();
+// Sends what the batch has gathered so far; engine code that draws with the
+// renderer itself (the movie) calls it first so the order on screen holds.
+void FlushBatch();
 
 // --- Drawing ------------------------------------------------------------------------
 

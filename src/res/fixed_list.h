@@ -38,6 +38,15 @@ class FixedList {
     items_[--count_] = T{};
   }
 
+  // Counts in the slot after the last entry as it was left, for lists that
+  // refill the same records every frame; nullptr when full.
+  T* reuse_next() {
+    if (count_ == Capacity) return nullptr;
+    return &items_[count_++];
+  }
+  // Sets the count to 0 and keeps the entries' storage for reuse_next.
+  void reset_count() { count_ = 0; }
+
   // Releases every entry and sets the count to 0.
   void clear() {
     for (std::size_t k = 0; k < count_; ++k) items_[k] = T{};

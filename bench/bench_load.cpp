@@ -1,0 +1,88 @@
+// The start-up load with the whole generated pack, beside the time its images
+// take to decode alone (the load may cost at most half as much again).
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <string>
+#include <vector>
+
+#include "app/shell.h"
+#include "engine/archive.h"
+#include "engine/audio.h"
+#include "engine/engine.h"
+#include "engine/screen.h"
+#include "res/images.h"
+#include "res/sounds.h"
+#include "ui/gui.h"
+
+namespace {
+
+const char* const kImageDirs[] = {"images/splash/", "images/common/", "images/particles/",
+                                  "images/items/",  "images/diary/",  "images/hint/"};
+
+// A headless screen in the generated game root, as the game has at start.
+void OpenScreen() {
+  EngineReset();
+  EngineSettings settings;
+  settings.headless = true;
+  EngineConfigure(settings);
+  PlatformInit(true);
+  WindowRequest request;
+  request.desktop_width = 1024;
+  request.desktop_height = 768;
+  PlatformCreateWindow(request);
+}
+
+void CloseScreen() {
+  images.clear();
+  fonts.clear();
+  sounds.clear();
+  music.clear();
+  ambience.clear();
+  gui_reset();
+  StopSoundSystem();
+  EngineReset();
+}
+
+void BM_StartupLoad(benchmark::State& state) {
+  if (::chdir(QUILLMOOR_BENCH_GAME_DIR) != 0) state.SkipWithError("no game folder");
+  for (auto _ : state) {
+    state.PauseTiming();
+    OpenScreen();
+    state.ResumeTiming();
+    LoadCallback();
+    state.PauseTiming();
+    state.counters["images"] = static_cast<double>(images.count());
+    CloseScreen();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_StartupLoad)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_DecodeImagesAlone(benchmark::State& state) {
+  if (::chdir(QUILLMOOR_BENCH_GAME_DIR) != 0) state.SkipWithError("no game folder");
+  std::vector<std::string> files;
+  OpenArchive("data/images.dat", "58203");
+  for (const char* dir : kImageDirs) {
+    for (const std::string& name : ListGameFiles(std::string(dir) + "*.png", 2049)) {
+      std::string bytes;
+      if (ReadGameFile(std::string(dir) + name, &bytes)) files.push_back(std::move(bytes));
+    }
+  }
+  CloseArchive();
+  for (auto _ : state) {
+    for (const std::string& bytes : files) {
+      SDL_Surface* surface =
+          IMG_Load_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
+      SDL_FreeSurface(surface);
+    }
+  }
+  state.counters["images"] = static_cast<double>(files.size());
+}
+BENCHMARK(BM_DecodeImagesAlone)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace

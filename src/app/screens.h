@@ -1,0 +1,23 @@
+// The screens the shell drives itself: the splash sequence, the pause
+// window, and the way back to the main menu.
+#pragma once
+
+struct SplashState {
+  int counter = 0;
+  int fade_a = 0;
+  int fade_b = 0;
+};
+extern SplashState splash;
+
+// Window procedures.
+void SplashProcedure();
+void PauseProcedure();
+// The menu buttons of the game panel.
+void ReturnToMenu();
+// Saves what the player is in, then the profile (quitting, the menu, errors).
+void SaveGame();
+// Shows a message in the scene's message line.
+void ShowSceneMessage(const char* key);
+// Whether the named window exists and is visible.
+bool WindowVisible(const char* name);
+void ShowWindow(const char* name, bool visible);

@@ -1,0 +1,62 @@
+// The window table.
+#include "app/windows.h"
+
+#include <array>
+#include <memory>
+
+#include "app/screens.h"
+#include "ui/gui.h"
+
+namespace {
+
+struct WindowRow {
+  const char* name;
+  float x, y, w, h;
+  bool visible;
+  bool modal;  // modal windows also dim the screen behind them
+  const char* skin;
+  UiProc procedure;
+};
+
+constexpr int kDim = 128;
+
+// The per-tick procedures of the menu, dialogs, world and story windows are
+// set by their own modules when those are built.
+const std::array<WindowRow, 21> kWindows{{
+    {"wnd_splash", 0, 0, 1024, 768, true, false, "", SplashProcedure},
+    {"wnd_menu", 0, 0, 1024, 768, false, false, "", nullptr},
+    {"wnd_econf", 282, 224, 460, 320, false, true, "gwnd_conf", nullptr},
+    {"wnd_tutorial", 256, 128, 512, 512, false, true, "", nullptr},
+    {"wnd_prof", 256, 128, 512, 512, false, true, "gwnd_prof", nullptr},
+    {"wnd_dconf", 282, 224, 460, 320, false, true, "gwnd_conf", nullptr},
+    {"wnd_game", 0, 0, 1024, 768, false, false, "", nullptr},
+    {"wnd_popup", 282, 224, 460, 320, false, true, "", nullptr},
+    {"wnd_qhint", 282, 224, 460, 320, false, true, "", nullptr},
+    {"wnd_zoomin", 0, 0, 1024, 768, false, true, "", nullptr},
+    {"wnd_puzzle", 0, 0, 1024, 768, false, true, "", nullptr},
+    {"wnd_help", 282, 224, 460, 320, false, true, "", nullptr},
+    {"wnd_ho", 0, 0, 1024, 768, false, false, "", nullptr},
+    {"wnd_instr", 0, 0, 1024, 768, false, true, "", nullptr},
+    {"wnd_diary", 0, 0, 1024, 768, false, true, "", nullptr},
+    {"wnd_opt", 256, 128, 512, 512, false, true, "gwnd_opt", nullptr},
+    {"wnd_pause", 384, 256, 256, 256, false, true, "", PauseProcedure},
+    {"wnd_esave", 320, 256, 384, 256, false, true, "gwnd_conf", nullptr},
+    {"wnd_eload", 320, 256, 384, 256, false, true, "gwnd_conf", nullptr},
+    {"wnd_eadd", 320, 256, 384, 256, false, true, "gwnd_conf", nullptr},
+    {"wnd_msg", 282, 224, 460, 320, false, true, "gwnd_conf", nullptr},
+}};
+
+}  // namespace
+
+void BuildWindows() {
+  for (const WindowRow& row : kWindows) {
+    auto window = std::make_unique<iwindow>(row.name, row.x, row.y, row.w, row.h, "", row.visible);
+    window->modal = row.modal;
+    window->dim = row.modal ? kDim : 0;
+    window->graphic = row.skin;
+    window->on_update = row.procedure;
+    gui_add(std::move(window));
+    gui_set_parent();
+    // This window's controls are created here, by the menus and dialogs.
+  }
+}

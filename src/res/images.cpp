@@ -1,0 +1,134 @@
+// Image and font registries, and the pixel test of images.
+#include "res/images.h"
+
+#include <cmath>
+#include <vector>
+
+#include "engine/log.h"
+#include "res/files.h"
+#include "res/name_hash.h"
+
+timages images;
+tfonts fonts;
+
+namespace {
+
+// The pixels of the image queried last. Keyed by the texture itself, not by
+// name, so that a same-named image of the next scene is never tested with
+// the previous one's pixels.
+struct AlphaCache {
+  const Texture* texture = nullptr;
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> alpha;
+};
+
+AlphaCache g_alpha_cache;
+
+void ForgetAlphaCache() { g_alpha_cache = AlphaCache{}; }
+
+void LogFull(std::string_view what, std::size_t capacity, const std::string& name) {
+  LogLine(std::string(what) + " registry full (" + std::to_string(capacity) + "): \"" + name +
+              "\" left out",
+          true);
+}
+
+}  // namespace
+
+// --- Images ------------------------------------------------------------------------
+
+void timages::append_dir(const std::string& dir) {
+  for (const std::string& file : list_files(dir + "*.png")) {
+    const std::string name = file_stem(file);
+    if (entries_.full()) {
+      LogFull("Image", IMAGE_CAPACITY, name);
+      break;
+    }
+    entries_.append(timage{name, name_hash(name), LoadTexture(dir + file)});
+  }
+}
+
+void timages::free_from(std::size_t first) {
+  ForgetAlphaCache();
+  while (entries_.size() > first) {
+    DeleteTexture(entries_[entries_.size() - 1].texture);
+    entries_.remove_at(entries_.size() - 1);
+  }
+}
+
+void timages::load_dir(const std::string& dir) {
+  append_dir(dir);
+  base_count_ = entries_.size();
+}
+
+void timages::load_scene_dir(const std::string& dir) {
+  free_from(base_count_);
+  append_dir(dir);
+}
+
+void timages::clear() {
+  free_from(0);
+  base_count_ = 0;
+}
+
+void timages::forget() {
+  ForgetAlphaCache();
+  entries_.clear();
+  base_count_ = 0;
+}
+
+Texture* timages::get(std::string_view name) const {
+  const uint32_t hash = name_hash(name);
+  for (const timage& entry : entries_)
+    if (entry.hash == hash) return entry.texture;
+  return nullptr;
+}
+
+int image_alpha_at(std::string_view name, float x, float y) {
+  const Texture* texture = images.get(name);
+  if (texture == nullptr) return 0;
+  if (g_alpha_cache.texture != texture) {
+    g_alpha_cache.texture = texture;
+    g_alpha_cache.width = TextureWidth(texture);
+    g_alpha_cache.height = TextureHeight(texture);
+    g_alpha_cache.alpha = TextureAlpha(texture);
+  }
+  const long px = std::lround(x);
+  const long py = std::lround(y);
+  if (px < 0 || py < 0 || px >= g_alpha_cache.width || py >= g_alpha_cache.height) return 0;
+  const auto index = static_cast<std::size_t>(py) * static_cast<std::size_t>(g_alpha_cache.width) +
+                     static_cast<std::size_t>(px);
+  if (index >= g_alpha_cache.alpha.size()) return 0;
+  return g_alpha_cache.alpha[index];
+}
+
+// --- Fonts ---------------------------------------------------------------------------
+
+void tfonts::load_dir(const std::string& dir) {
+  for (const std::string& file : list_files(dir + "*.zfi")) {
+    const std::string name = file_stem(file);
+    if (entries_.full()) {
+      LogFull("Font", FONT_CAPACITY, name);
+      break;
+    }
+    Font* font = LoadFont(dir + file);
+    // The page beside the description is the font's first page; without
+    // it a page found under the page name stays.
+    if (font != nullptr) {
+      if (Texture* page = LoadTexture(dir + name + ".png")) SetFontPage(font, 0, page);
+    }
+    entries_.append(tfont{name, name_hash(name), font});
+  }
+}
+
+void tfonts::clear() {
+  for (const tfont& entry : entries_) FreeFont(entry.font);
+  entries_.clear();
+}
+
+Font* tfonts::get(std::string_view name) const {
+  const uint32_t hash = name_hash(name);
+  for (const tfont& entry : entries_)
+    if (entry.hash == hash) return entry.font;
+  return nullptr;
+}

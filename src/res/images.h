@@ -1,0 +1,77 @@
+// The registries of named images and fonts. An image is drawn as "gbutton",
+// a font is "ui_font": the name is the file name without its extension.
+// Lookups compare name hashes; the first entry loaded under a name wins.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/font.h"
+#include "engine/render.h"
+#include "res/fixed_list.h"
+
+struct timage {
+  std::string name;
+  uint32_t hash = 0;
+  Texture* texture = nullptr;  // owned; nullptr when the file failed to load
+};
+
+inline constexpr std::size_t IMAGE_CAPACITY = 2049;
+
+class timages {
+ public:
+  // Loads every "*.png" of the folder and makes all images so far permanent.
+  void load_dir(const std::string& dir);
+  // Frees the images of the previous scene (everything after the permanent
+  // ones), then loads the folder's images without making them permanent.
+  void load_scene_dir(const std::string& dir);
+  // Frees every image.
+  void clear();
+  // Empties the registry without freeing: the engine's shutdown has freed
+  // every texture already.
+  void forget();
+  // The texture of the first image of that name, or nullptr.
+  Texture* get(std::string_view name) const;
+  std::size_t count() const { return entries_.size(); }
+  std::size_t base_count() const { return base_count_; }
+  const timage& operator[](std::size_t i) const { return entries_[i]; }
+
+ private:
+  void append_dir(const std::string& dir);
+  void free_from(std::size_t first);
+
+  FixedList<timage, IMAGE_CAPACITY> entries_;
+  std::size_t base_count_ = 0;
+};
+
+struct tfont {
+  std::string name;
+  uint32_t hash = 0;
+  Font* font = nullptr;  // owned
+};
+
+inline constexpr std::size_t FONT_CAPACITY = 33;
+
+class tfonts {
+ public:
+  // Loads every "*.zfi" of the folder; each font's first page is the image
+  // stem + ".png" beside it.
+  void load_dir(const std::string& dir);
+  void clear();
+  // Empties the registry without freeing (after the engine's shutdown).
+  void forget() { entries_.clear(); }
+  Font* get(std::string_view name) const;
+  std::size_t count() const { return entries_.size(); }
+  const tfont& operator[](std::size_t i) const { return entries_[i]; }
+
+ private:
+  FixedList<tfont, FONT_CAPACITY> entries_;
+};
+
+extern timages images;
+extern tfonts fonts;
+
+// The alpha (0..255) of the named image's pixel at (x, y), counted from its
+// top-left corner; 0 outside the image or for an unknown name.
+int image_alpha_at(std::string_view name, float x, float y);

@@ -1,0 +1,35 @@
+# Runs every content command once more into a fresh folder and compares
+# each file it writes with the build's data folder, byte for byte: the same
+# sources must give the same files.
+#   cmake -DCOMMANDS=content_commands.txt -DREFERENCE=game/data -DWORK=dir -P reproducible.cmake
+file(REMOVE_RECURSE ${WORK})
+set(data ${WORK}/data)
+file(STRINGS ${COMMANDS} lines)
+foreach(line IN LISTS lines)
+  string(REPLACE "@DATA@" "${data}" line "${line}")
+  string(REPLACE "|" ";" command "${line}")
+  execute_process(COMMAND ${command} RESULT_VARIABLE status ERROR_VARIABLE errors)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "generation failed (${status}): ${command}\n${errors}")
+  endif()
+endforeach()
+
+file(GLOB_RECURSE made RELATIVE ${data} ${data}/*)
+list(LENGTH made count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "the generation wrote nothing into ${data}")
+endif()
+set(differing)
+foreach(file IN LISTS made)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${data}/${file} ${REFERENCE}/${file}
+                  RESULT_VARIABLE different OUTPUT_QUIET ERROR_QUIET)
+  if(different)
+    list(APPEND differing ${file})
+  endif()
+endforeach()
+if(differing)
+  list(JOIN differing "\n  " shown)
+  message(FATAL_ERROR "generated twice, these differ (or the build lacks them):\n  ${shown}")
+endif()
+message(STATUS "${count} generated files are byte-identical to the build's")
+file(REMOVE_RECURSE ${WORK})
