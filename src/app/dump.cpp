@@ -42,7 +42,7 @@ JsonValue BuildStateDump() {
   dump.Set("offset", Pair(EngineQuery(Q_OFFSET_X), EngineQuery(Q_OFFSET_Y)));
   dump.Set("focused", EngineFocused());
   dump.Set("paused", EnginePaused());
-  dump.Set("mouse", Pair(MouseX(), MouseY()));
+  dump.Set("mouse", Pair(static_cast<double>(MouseX()), static_cast<double>(MouseY())));
   JsonValue visible = JsonValue::MakeArray();
   for (std::size_t i = 0; i < gui_count(); ++i) {
     const ielement& e = gui_at(static_cast<int>(i));

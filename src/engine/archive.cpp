@@ -57,6 +57,15 @@ void SplitMask(const std::string& mask, std::string* folder, std::string* patter
   }
 }
 
+// Whether the library can open the member at all. Asking first also keeps
+// the library from a leak it has when told to open a member it cannot read.
+bool MemberOpenable(const zip_stat_t& st) {
+  if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE &&
+      !zip_encryption_method_supported(st.encryption_method, 0))
+    return false;
+  return !(st.valid & ZIP_STAT_COMP_METHOD) || zip_compression_method_supported(st.comp_method, 0);
+}
+
 // The first member that is encrypted tells whether the password is right:
 // opening it checks the password byte of its encryption header.
 bool PasswordFits(zip_t* zip) {
@@ -66,7 +75,9 @@ bool PasswordFits(zip_t* zip) {
     zip_stat_init(&st);
     const auto index = static_cast<zip_uint64_t>(i);
     if (zip_stat_index(zip, index, 0, &st) != 0) continue;
-    if (!(st.valid & ZIP_STAT_ENCRYPTION_METHOD) || st.encryption_method == ZIP_EM_NONE) continue;
+    if (!(st.valid & ZIP_STAT_ENCRYPTION_METHOD) || st.encryption_method == ZIP_EM_NONE ||
+        !MemberOpenable(st))
+      continue;
     zip_file_t* member = zip_fopen_index(zip, index, 0);
     if (member != nullptr) {
       zip_fclose(member);
@@ -108,6 +119,10 @@ bool ReadMember(const std::string& name, std::string* bytes) {
   if (st.size > kMaxMemberBytes) {
     LogLine("Archive member too large: \"" + name + "\" (" + std::to_string(st.size) + " bytes)",
             true);
+    return false;
+  }
+  if (!MemberOpenable(st)) {
+    LogLine("Archive member unreadable: \"" + name + "\": method not supported", true);
     return false;
   }
   zip_file_t* member = zip_fopen_index(zip, index, 0);

@@ -401,6 +401,7 @@ void EngineSetCursorLogical(float x, float y) {
 }
 
 void EngineReset() {
+  StopSoundSystem();
   PlatformQuit();
   LogClose();
   g_engine = EngineState{};

@@ -94,9 +94,25 @@ uint32_t BigEndian32(const uint8_t* p) {
 }
 int BigEndian16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
 
+// Every chunk, up to and including the end chunk, lies inside the bytes.
+// The decoder's reader does not notice when it runs out of input and would
+// go on skipping chunk lengths read from stale bytes without end, so a file
+// cut short is refused before it gets there.
+bool PngChunksComplete(const uint8_t* p, std::size_t n) {
+  std::size_t i = 8;
+  while (n - i >= 12) {
+    const uint32_t length = BigEndian32(p + i);
+    if (length > 0x7FFFFFFFu || length > n - i - 12) return false;
+    const bool end = std::memcmp(p + i + 4, "IEND", 4) == 0;
+    i += 12 + length;
+    if (end) return true;
+  }
+  return false;
+}
+
 bool PngSize(const uint8_t* p, std::size_t n, int64_t* w, int64_t* h) {
   if (n < 24 || std::memcmp(p, kPngSignature, 8) != 0) return false;
-  if (std::memcmp(p + 12, "IHDR", 4) != 0) return false;
+  if (std::memcmp(p + 12, "IHDR", 4) != 0 || !PngChunksComplete(p, n)) return false;
   *w = BigEndian32(p + 16);
   *h = BigEndian32(p + 20);
   return true;
