@@ -1,7 +1,5 @@
 // Game files: the encrypted image archive made here with the same library,
 // reads and listings from it and from the disk, and archives that fail.
-#include "engine/archive.h"
-
 #include <gtest/gtest.h>
 #include <zip.h>
 
@@ -10,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/archive.h"
 #include "engine/log.h"
 #include "engine/save_file.h"
 

@@ -1,10 +1,9 @@
 // The drawing services on the real software renderer of a headless run: the
 // logical 1024 x 768 screen on a 1920 x 1080 desktop in full screen, read
 // back pixel by pixel.
-#include <gtest/gtest.h>
-
 #include <SDL.h>
 #include <SDL_image.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
@@ -63,9 +62,9 @@ Texture* RedBlue() {
 // The colour at a point of the logical screen, read from the window.
 uint32_t At(float lx, float ly) {
   const LogicalMapping& m = EngineCurrentMapping();
-  const SDL_Rect pixel{static_cast<int>(std::floor(static_cast<double>(lx) * m.scale_x + m.offset_x)),
-                       static_cast<int>(std::floor(static_cast<double>(ly) * m.scale_y + m.offset_y)),
-                       1, 1};
+  const SDL_Rect pixel{
+      static_cast<int>(std::floor(static_cast<double>(lx) * m.scale_x + m.offset_x)),
+      static_cast<int>(std::floor(static_cast<double>(ly) * m.scale_y + m.offset_y)), 1, 1};
   uint32_t argb = 0;
   SDL_RenderReadPixels(PlatformRenderer(), &pixel, SDL_PIXELFORMAT_ARGB8888, &argb, 4);
   return argb & 0xFFFFFF;
@@ -278,8 +277,8 @@ TEST_F(Render, GridsQuadsAndOutlinesShareThePath) {
     EXPECT_EQ(At(450, 150), kBlack);
 
     // The right half of the image only, as a glyph would take it.
-    const TexturedQuad quad{{100, 200, 200, 100}, {300, 300, 400, 400},
-                            {0.5f, 1, 1, 0.5f}, {0, 0, 1, 1}};
+    const TexturedQuad quad{
+        {100, 200, 200, 100}, {300, 300, 400, 400}, {0.5f, 1, 1, 0.5f}, {0, 0, 1, 1}};
     DrawTexturedQuads(image, &quad, 1, 255);
     EXPECT_EQ(At(110, 350), kBlue);
 
@@ -331,7 +330,23 @@ TEST_F(Render, DecodingKeepsEveryAlphaByteAndTransparentPixelsStayUnpainted) {
     EXPECT_EQ(alpha[3 * 16 + 15], 243);
     EXPECT_EQ(alpha[2 * 16 + 5], 82);
 
-    const std::string jpeg = ImageBytes(8, 8, [](int, int) { return 0x336699FFu; }, true);
+    // A palette picture with a clear and a half-clear entry.
+    SDL_Surface* indexed = SDL_CreateRGBSurfaceWithFormat(0, 4, 1, 8, SDL_PIXELFORMAT_INDEX8);
+    const SDL_Color palette[3] = {{255, 0, 0, 255}, {0, 255, 0, 128}, {0, 0, 255, 0}};
+    SDL_SetPaletteColors(indexed->format->palette, palette, 0, 3);
+    for (int x = 0; x < 4; ++x)
+      static_cast<uint8_t*>(indexed->pixels)[x] = static_cast<uint8_t>(x % 3);
+    std::string saved(4096, '\0');
+    SDL_RWops* out = SDL_RWFromMem(saved.data(), static_cast<int>(saved.size()));
+    ASSERT_EQ(IMG_SavePNG_RW(indexed, out, 0), 0);
+    saved.resize(static_cast<std::size_t>(SDL_RWtell(out)));
+    SDL_RWclose(out);
+    SDL_FreeSurface(indexed);
+    Texture* keyed = LoadTextureFromMemory("keyed", saved.data(), saved.size());
+    EXPECT_EQ(TextureAlpha(keyed), (std::vector<uint8_t>{255, 128, 0, 255}));
+
+    const std::string jpeg = ImageBytes(
+        8, 8, [](int, int) { return 0x336699FFu; }, true);
     Texture* photo = LoadTextureFromMemory("photo", jpeg.data(), jpeg.size());
     ASSERT_NE(photo, nullptr);
     EXPECT_EQ(TextureAlpha(photo), std::vector<uint8_t>(64, 255));
@@ -355,7 +370,7 @@ TEST_F(Render, BadImagesLoadNothingAndSaySo) {
     huge[17] = huge[21] = 0x01;
     huge[18] = huge[22] = static_cast<char>(0x86);
     huge[19] = huge[23] = static_cast<char>(0xA0);
-    const std::string cases[] = {"", "not an image at all", good.substr(0, 40), huge,
+    const std::string cases[] = {"",    "not an image at all", good.substr(0, 40), huge,
                                  "BM6", "\xFF\xD8\xFF\xDA"};
     LogCapture log;
     for (const std::string& bytes : cases) {

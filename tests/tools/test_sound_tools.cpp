@@ -100,7 +100,7 @@ TEST(SoundRecipe, RefusesLoopsWithoutLengthAndRequestsBeyondTheLimits) {
   EXPECT_FALSE(Errors("loop fold\n").empty());
   EXPECT_FALSE(Errors("length 10\nloop crossfade 6\n").empty());
   EXPECT_FALSE(Errors("length 301\n").empty());
-  EXPECT_FALSE(Errors("instrument i\nscatter i until=1 count=200001\n").empty());
+  EXPECT_FALSE(Errors("instrument i\nscatter i until=1 count=50001\n").empty());
   EXPECT_FALSE(Errors("instrument i\nseq i repeat=1000 : c4/1000\n").empty());
   EXPECT_FALSE(Errors("channels 3\n").empty());
 }
@@ -208,7 +208,7 @@ TEST(SoundSynth, EnvelopeRisesHoldsAndEndsAtSilence) {
   EXPECT_NEAR(soundgen::detail::EnvelopeAt(ins, 0.1, 1.0), 1.0, 1e-12);
   EXPECT_NEAR(soundgen::detail::EnvelopeAt(ins, 0.9, 1.0), 0.5, 1e-3);
   EXPECT_LT(soundgen::detail::EnvelopeAt(ins, 1.1, 1.0), 0.5);
-  EXPECT_DOUBLE_EQ(soundgen::detail::EnvelopeAt(ins, 1.3, 1.0), 0.0);
+  EXPECT_DOUBLE_EQ(soundgen::detail::EnvelopeAt(ins, 1.31, 1.0), 0.0);
   // Let go during the attack: the release starts from where it got to.
   EXPECT_NEAR(soundgen::detail::EnvelopeAt(ins, 0.05 + 1e-9, 0.05), 0.5, 1e-6);
 }
@@ -244,11 +244,11 @@ TEST(SoundSynth, ACrossfadedLoopJoinsEndToStartWithoutAJump) {
 
 TEST(SoundSynth, AnOpenEndedSoundStopsSoonAfterItsTailFades) {
   const auto r = Parse(
-      "channels 1\nreverb room=0.9 mix=0.3\n"
+      "channels 1\nreverb room=0.5 mix=0.3\n"
       "instrument i attack=0.001 decay=0.1 sustain=0 release=0.05\nnote i dur=0.1 pitch=a5\n");
   const auto audio = soundgen::Render(r);
-  EXPECT_GT(audio.Frames(), 4410u);       // the reverb rings on past the note
-  EXPECT_LT(audio.Frames(), 5u * 44100u);  // but not for the whole estimate
+  EXPECT_GT(audio.Frames(), 44100u * 3 / 10);  // the reverb rings on past the note
+  EXPECT_LT(audio.Frames(), 44100u * 5 / 2);   // but not for the whole estimate of 3 s
 }
 
 // --- Ogg Vorbis -------------------------------------------------------------------------
@@ -345,7 +345,9 @@ TEST(ShippedSounds, EveryRecipeReadsWithoutMistakesAndLoopsHaveTheirLength) {
       if (level_loop || name == "mainmenu") {
         EXPECT_NE(recipe->loop, soundgen::LoopMode::None) << name;
       }
-      if (level_loop) EXPECT_NEAR(recipe->length, 20.0, 5.0) << name;
+      if (level_loop) {
+        EXPECT_NEAR(recipe->length, 20.0, 5.0) << name;
+      }
     }
   }
 }
