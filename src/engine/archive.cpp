@@ -182,8 +182,7 @@ std::vector<std::string> ListDisk(const std::string& folder, const std::string& 
     const std::string file(entry->d_name);
     if (file == "." || file == ".." || fnmatch(pattern.c_str(), file.c_str(), 0) != 0) continue;
     struct stat info {};
-    if (::stat((folder + file).c_str(), &info) == 0 && S_ISREG(info.st_mode))
-      names.push_back(file);
+    if (::stat((folder + file).c_str(), &info) == 0 && S_ISREG(info.st_mode)) names.push_back(file);
   }
   closedir(dir);
   // The folder's own order changes from one file system to the next.

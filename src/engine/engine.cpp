@@ -402,6 +402,9 @@ void EngineSetCursorLogical(float x, float y) {
 
 void EngineReset() {
   StopSoundSystem();
+  // Fonts own their pages, so they go first; nothing may outlive its renderer.
+  FreeAllFonts();
+  DeleteAllTextures();
   PlatformQuit();
   LogClose();
   g_engine = EngineState{};

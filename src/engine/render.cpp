@@ -25,14 +25,15 @@ struct Texture {
   SDL_Renderer* owner = nullptr;  // the renderer the texture lives on
   int width = 0;
   int height = 0;
+  bool opaque = false;  // every alpha byte 255: blending it is copying it
   std::vector<uint8_t> alpha;
 };
 
 namespace {
 
-// The largest picture the game accepts: its declared size is checked before
-// anything is decoded, so a hostile header cannot make the decoder reserve
-// gigabytes. 4096 x 4096 is four times the largest painted screen.
+// The largest picture the game accepts, far beyond any it paints (its
+// screens are 1024 x 768): the declared size is checked before anything is
+// decoded, so a hostile header cannot make the decoder reserve gigabytes.
 constexpr int kMaxImageSide = 8192;
 constexpr int64_t kMaxImagePixels = int64_t{4096} * 4096;
 
@@ -139,8 +140,8 @@ bool JpegSize(const uint8_t* p, std::size_t n, int64_t* w, int64_t* h) {
     if (i + 2 > n) return false;
     const std::size_t length = static_cast<std::size_t>(BigEndian16(p + i));
     if (length < 2) return false;
-    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                       marker != 0xCC;
+    const bool frame =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame) {
       if (length < 7 || i + 7 > n) return false;
       *h = BigEndian16(p + i + 3);
@@ -176,20 +177,58 @@ void DestroyTexture(Texture* texture) {
   delete texture;
 }
 
-// The alpha bytes, rows from the top, from a decoded picture in RGBA byte order.
-bool CopyAlpha(SDL_Surface* rgba, std::vector<uint8_t>* alpha) {
-  if (SDL_LockSurface(rgba) != 0) return false;
-  const auto w = static_cast<std::size_t>(rgba->w);
-  const auto h = static_cast<std::size_t>(rgba->h);
-  alpha->resize(w * h);
-  const auto* pixels = static_cast<const uint8_t*>(rgba->pixels);
-  for (std::size_t y = 0; y < h; ++y) {
-    const uint8_t* row = pixels + y * static_cast<std::size_t>(rgba->pitch);
-    uint8_t* out = alpha->data() + y * w;
-    for (std::size_t x = 0; x < w; ++x) out[x] = row[x * 4 + 3];
+// The 32-bit format with alpha that the renderer keeps textures in: pictures
+// are converted into it once, straight after decoding.
+Uint32 TextureFormat(SDL_Renderer* renderer) {
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(renderer, &info) == 0) {
+    for (Uint32 i = 0; i < info.num_texture_formats; ++i) {
+      const Uint32 format = info.texture_formats[i];
+      if (!SDL_ISPIXELFORMAT_FOURCC(format) && SDL_ISPIXELFORMAT_ALPHA(format) &&
+          SDL_BYTESPERPIXEL(format) == 4)
+        return format;
+    }
   }
-  SDL_UnlockSurface(rgba);
+  return SDL_PIXELFORMAT_ARGB8888;
+}
+
+// The alpha byte of every pixel, rows from the top, from a 32-bit picture.
+bool CopyAlpha(SDL_Surface* picture, std::vector<uint8_t>* alpha) {
+  if (SDL_LockSurface(picture) != 0) return false;
+  const SDL_PixelFormat* format = picture->format;
+  const auto w = static_cast<std::size_t>(picture->w);
+  const auto h = static_cast<std::size_t>(picture->h);
+  alpha->resize(w * h);
+  const auto* pixels = static_cast<const uint8_t*>(picture->pixels);
+  for (std::size_t y = 0; y < h; ++y) {
+    const uint8_t* row = pixels + y * static_cast<std::size_t>(picture->pitch);
+    uint8_t* out = alpha->data() + y * w;
+    for (std::size_t x = 0; x < w; ++x) {
+      uint32_t pixel = 0;
+      std::memcpy(&pixel, row + x * 4, 4);
+      out[x] = static_cast<uint8_t>((pixel & format->Amask) >> format->Ashift);
+    }
+  }
+  SDL_UnlockSurface(picture);
   return true;
+}
+
+SDL_Texture* MakeTexture(SDL_Renderer* renderer, SDL_Surface* picture) {
+  SDL_Texture* texture = SDL_CreateTexture(renderer, picture->format->format,
+                                           SDL_TEXTUREACCESS_STATIC, picture->w, picture->h);
+  if (texture == nullptr) return nullptr;
+  int updated = SDL_LockSurface(picture);
+  if (updated == 0) {
+    updated = SDL_UpdateTexture(texture, nullptr, picture->pixels, picture->pitch);
+    SDL_UnlockSurface(picture);
+  }
+  if (updated != 0) {
+    SDL_DestroyTexture(texture);
+    return nullptr;
+  }
+  SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+  SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear);
+  return texture;
 }
 
 // --- Blend modes -----------------------------------------------------------------------
@@ -216,6 +255,15 @@ SDL_BlendMode SdlBlend(int mode, bool blended) {
       // Without the blend effect bit an image is copied, alpha and all.
       return blended ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE;
   }
+}
+
+// Normal blending of a fully opaque image at full opacity changes nothing
+// but the speed: the software renderer copies rows far faster than it blends.
+SDL_BlendMode SpriteBlend(const Texture* texture, uint8_t opacity, uint32_t effects) {
+  const int mode = g_render.blend;
+  const bool normal = mode < BLEND_ADD || mode > BLEND_MASK;
+  if (normal && texture->opaque && opacity == 255) return SDL_BLENDMODE_NONE;
+  return SdlBlend(mode, (effects & FX_BLEND) != 0);
 }
 
 SDL_Color DrawColour(uint32_t rgb, uint8_t opacity) {
@@ -347,8 +395,8 @@ void Submit(SDL_Texture* texture, SDL_BlendMode blend, const SDL_Vertex* vertice
   if (!s.batching) Flush();
 }
 
-void SubmitQuad(SDL_Texture* texture, SDL_BlendMode blend, const Point corners[4],
-                const float u[4], const float v[4], SDL_Color colour) {
+void SubmitQuad(SDL_Texture* texture, SDL_BlendMode blend, const Point corners[4], const float u[4],
+                const float v[4], SDL_Color colour) {
   SDL_Vertex quad[4];
   for (int i = 0; i < 4; ++i) {
     quad[i].position = ToWindow(corners[i]);
@@ -390,8 +438,8 @@ Texture* LoadTextureFromMemory(const std::string& name, const void* bytes, std::
   }
   int64_t declared_w = 0;
   int64_t declared_h = 0;
-  const ImageKind kind = SniffImage(static_cast<const uint8_t*>(bytes), size, &declared_w,
-                                    &declared_h);
+  const ImageKind kind =
+      SniffImage(static_cast<const uint8_t*>(bytes), size, &declared_w, &declared_h);
   if (kind == ImageKind::Unknown || !AcceptableSize(declared_w, declared_h)) {
     if (kind != ImageKind::Unknown)
       LogLine("Image size refused: \"" + name + "\" (" + std::to_string(declared_w) + " x " +
@@ -407,25 +455,25 @@ Texture* LoadTextureFromMemory(const std::string& name, const void* bytes, std::
     decoded = kind == ImageKind::Png ? IMG_LoadPNG_RW(stream) : IMG_LoadJPG_RW(stream);
     SDL_RWclose(stream);
   }
-  SDL_Surface* rgba = nullptr;
+  SDL_Surface* picture = nullptr;
   if (decoded != nullptr && AcceptableSize(decoded->w, decoded->h))
-    rgba = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_RGBA32, 0);
+    picture = SDL_ConvertSurfaceFormat(decoded, TextureFormat(renderer), 0);
   if (decoded != nullptr) SDL_FreeSurface(decoded);
 
   auto texture = new Texture;
-  bool ok = rgba != nullptr && CopyAlpha(rgba, &texture->alpha);
+  bool ok = picture != nullptr && CopyAlpha(picture, &texture->alpha);
   if (ok) {
-    texture->sdl = SDL_CreateTextureFromSurface(renderer, rgba);
+    texture->sdl = MakeTexture(renderer, picture);
     ok = texture->sdl != nullptr;
   }
   if (ok) {
+    texture->opaque = std::all_of(texture->alpha.begin(), texture->alpha.end(),
+                                  [](uint8_t a) { return a == 255; });
     texture->owner = renderer;
-    texture->width = rgba->w;
-    texture->height = rgba->h;
-    SDL_SetTextureBlendMode(texture->sdl, SDL_BLENDMODE_BLEND);
-    SDL_SetTextureScaleMode(texture->sdl, SDL_ScaleModeLinear);
+    texture->width = picture->w;
+    texture->height = picture->h;
   }
-  if (rgba != nullptr) SDL_FreeSurface(rgba);
+  if (picture != nullptr) SDL_FreeSurface(picture);
   if (!ok) {
     delete texture;
     LogUnableToLoad(name);
@@ -549,7 +597,7 @@ void DrawSpritePart(const Texture* texture, const SourceRect& source, float x, f
   SpriteCorners(x, y, w, h, angle, corners);
   const float u[4] = {u0, u1, u1, u0};
   const float v[4] = {v0, v0, v1, v1};
-  SubmitQuad(texture->sdl, SdlBlend(g_render.blend, (effects & FX_BLEND) != 0), corners, u, v,
+  SubmitQuad(texture->sdl, SpriteBlend(texture, opacity, effects), corners, u, v,
              DrawColour(g_render.colour, opacity));
 }
 
@@ -598,12 +646,12 @@ void DrawGridSprite(const Texture* texture, const DeformGrid& grid, float x, flo
     for (std::size_t column = 0; column < columns; ++column) {
       const auto top_left = static_cast<int>(row * (columns + 1) + column);
       const auto bottom_left = static_cast<int>((row + 1) * (columns + 1) + column);
-      for (int corner : {top_left, top_left + 1, bottom_left + 1, top_left, bottom_left + 1,
-                         bottom_left})
+      for (int corner :
+           {top_left, top_left + 1, bottom_left + 1, top_left, bottom_left + 1, bottom_left})
         s.grid_indices.push_back(corner);
     }
   }
-  Submit(texture->sdl, SdlBlend(s.blend, (effects & FX_BLEND) != 0), s.grid_scratch.data(),
+  Submit(texture->sdl, SpriteBlend(texture, opacity, effects), s.grid_scratch.data(),
          s.grid_scratch.size(), s.grid_indices.data(), s.grid_indices.size());
 }
 

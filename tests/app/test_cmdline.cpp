@@ -7,9 +7,10 @@
 #include "app/shell.h"
 
 namespace {
-CommandLineResult Parse(std::vector<const char*> args) {
-  args.insert(args.begin(), "quillmoor");
-  return ParseCommandLine(static_cast<int>(args.size()), args.data());
+CommandLineResult Parse(const std::vector<const char*>& args) {
+  std::vector<const char*> argv{"quillmoor"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return ParseCommandLine(static_cast<int>(argv.size()), argv.data());
 }
 }  // namespace
 

@@ -395,6 +395,7 @@ TEST(ArtPaint, FaultsNameTheirLine) {
       {"canvas 4 4\ntext 0 0 9 \"x\" font=../../etc/passwd\n", 2, "must be an alias"},
       {"canvas 4 4\ntext 0 0 9 \"\xff\xfe\"\n", 2, "cannot be set"},
       {"canvas 4 4\nscale 0\n", 2, "flattens"},
+      {"canvas 4 4\nrepeat i 40\n  scale 0.2\nend\nrect 0 0 1 1\nfill\n", 3, "out of range"},
       {"canvas 4 4\nlet x 1e300*1e300\n", 2, "out of range"},
   };
   for (const auto& c : cases) {
