@@ -1,0 +1,149 @@
+// The registries of images, sounds and tracks against real files: which
+// image a name finds, what a scene change frees, the pixel test, and the
+// rules of effects and tracks at volume 0 or with names that are missing.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "engine/audio.h"
+#include "res/images.h"
+#include "res/sounds.h"
+#include "support/screen_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Writes a w x h PNG whose alpha is 255 in the left half and 0 in the right.
+void WritePng(const fs::path& path, int w, int h, uint8_t red) {
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGBA32);
+  for (int y = 0; y < h; ++y) {
+    auto* row = static_cast<uint8_t*>(s->pixels) + y * s->pitch;
+    for (int x = 0; x < w; ++x) {
+      row[x * 4 + 0] = red;
+      row[x * 4 + 1] = 0;
+      row[x * 4 + 2] = 0;
+      row[x * 4 + 3] = x < w / 2 ? 255 : 0;
+    }
+  }
+  IMG_SavePNG(s, path.c_str());
+  SDL_FreeSurface(s);
+}
+
+class Registries : public HeadlessScreen {
+ protected:
+  void SetUp() override {
+    HeadlessScreen::SetUp();
+    folder = fs::temp_directory_path() / ("quillmoor_registries_" + std::to_string(::getpid()));
+    fs::create_directories(folder / "base");
+    fs::create_directories(folder / "other");
+    fs::create_directories(folder / "scene1");
+    fs::create_directories(folder / "scene2");
+    WritePng(folder / "base" / "gbutton.png", 8, 4, 10);
+    WritePng(folder / "other" / "gbutton.png", 16, 16, 20);
+    WritePng(folder / "scene1" / "lev_door.png", 10, 10, 30);
+    WritePng(folder / "scene2" / "lev_door.png", 2, 2, 40);
+    images.clear();
+  }
+  void TearDown() override {
+    images.clear();
+    sounds.clear();
+    music.clear();
+    ambience.clear();
+    fs::remove_all(folder);
+    HeadlessScreen::TearDown();
+  }
+  std::string Dir(const char* name) { return (folder / name).string() + "/"; }
+
+  fs::path folder;
+};
+
+}  // namespace
+
+TEST_F(Registries, TheImageLoadedFirstUnderANameWins) {
+  images.load_dir(Dir("base"));
+  images.load_dir(Dir("other"));
+  ASSERT_EQ(images.count(), 2u);
+  EXPECT_EQ(TextureWidth(images.get("gbutton")), 8);
+  EXPECT_EQ(images.base_count(), 2u);
+  EXPECT_EQ(images.get("nothing"), nullptr);
+}
+
+TEST_F(Registries, ASecondSceneFreesTheFirstButKeepsThePermanentImages) {
+  images.load_dir(Dir("base"));
+  images.load_scene_dir(Dir("scene1"));
+  EXPECT_EQ(images.count(), 2u);
+  EXPECT_EQ(TextureWidth(images.get("lev_door")), 10);
+  const std::size_t textures = TextureCount();
+  images.load_scene_dir(Dir("scene2"));
+  EXPECT_EQ(images.count(), 2u);
+  EXPECT_EQ(images.base_count(), 1u);
+  EXPECT_EQ(TextureWidth(images.get("lev_door")), 2);
+  EXPECT_EQ(TextureCount(), textures) << "the first scene's image was freed";
+  EXPECT_NE(images.get("gbutton"), nullptr);
+}
+
+TEST_F(Registries, ThePixelTestAnswersZeroOutsideTheImage) {
+  images.load_dir(Dir("base"));
+  EXPECT_EQ(image_alpha_at("gbutton", 0, 0), 255);
+  EXPECT_EQ(image_alpha_at("gbutton", 3.4f, 3), 255);
+  EXPECT_EQ(image_alpha_at("gbutton", 3.6f, 3), 0) << "rounded to pixel 4, the clear half";
+  EXPECT_EQ(image_alpha_at("gbutton", 8, 0), 0) << "x = width is outside";
+  EXPECT_EQ(image_alpha_at("gbutton", -1, 0), 0);
+  EXPECT_EQ(image_alpha_at("gbutton", 0, 4), 0);
+  EXPECT_EQ(image_alpha_at("nothing", 0, 0), 0);
+}
+
+TEST_F(Registries, ThePixelTestOfANewSceneNeverUsesTheOldScenesPixels) {
+  images.load_dir(Dir("base"));
+  images.load_scene_dir(Dir("scene1"));
+  EXPECT_EQ(image_alpha_at("lev_door", 4, 8), 255);  // 10 x 10: inside the left half
+  images.load_scene_dir(Dir("scene2"));
+  // The same name now is a 2 x 2 image: (4, 8) lies outside it.
+  EXPECT_EQ(image_alpha_at("lev_door", 4, 8), 0);
+  EXPECT_EQ(image_alpha_at("lev_door", 0, 1), 255);
+}
+
+TEST_F(Registries, EffectsWithoutAnyLoadedDoNothingAndAMissingNameUsesTheFirst) {
+  ASSERT_TRUE(StartSound());
+  sounds.clear();
+  sounds.play("ui_click");
+  EXPECT_FALSE(sounds.is_playing("ui_click"));
+  sounds.stop("ui_click");
+
+  sounds.load_dir(GameDataDir() + "audio/effects/");
+  ASSERT_GT(sounds.count(), 1u);
+  EXPECT_EQ(sounds.index_of("no_such_effect"), 0);
+  sounds.volume = 100;
+  sounds.play("no_such_effect");
+  EXPECT_TRUE(SoundState(sounds[0].sound, sounds[0].channel, 1)) << "the first effect stands in";
+  sounds.stop("no_such_effect");
+  sounds.volume = 0;
+  sounds.play("ui_click");
+  EXPECT_FALSE(sounds.is_playing("ui_click")) << "nothing plays at volume 0";
+}
+
+TEST_F(Registries, MutedMusicStartsNothingWhileMutedAmbiencePlaysSilently) {
+  ASSERT_TRUE(StartSound());
+  music.load_dir(GameDataDir() + "audio/music/");
+  ambience.load_dir(GameDataDir() + "audio/enviroment/");
+  music.mute_at_zero = true;
+  music.volume = 0;
+  ambience.volume = 0;
+  music.play("mainmenu", true);
+  ambience.play("hotel", true);
+  EXPECT_FALSE(music.is_playing("mainmenu"));
+  EXPECT_TRUE(ambience.is_playing("hotel"));
+  music.volume = 50;
+  music.play("mainmenu", true);
+  EXPECT_TRUE(music.is_playing("mainmenu"));
+  music.play("no_such_track", true);  // nothing
+  ambience.stop_all();
+  EXPECT_FALSE(ambience.is_playing("hotel"));
+  music.stop_all();
+  EXPECT_FALSE(music.is_playing("mainmenu"));
+}
