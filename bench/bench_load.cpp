@@ -7,6 +7,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -84,5 +85,43 @@ void BM_DecodeImagesAlone(benchmark::State& state) {
   state.counters["images"] = static_cast<double>(files.size());
 }
 BENCHMARK(BM_DecodeImagesAlone)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+namespace {
+
+// The load's parts one by one, to see where its time goes.
+void BM_StartupLoadParts(benchmark::State& state) {
+  if (::chdir(QUILLMOOR_BENCH_GAME_DIR) != 0) state.SkipWithError("no game folder");
+  double sound_ms = 0, images_ms = 0, fonts_ms = 0, effects_ms = 0;
+  auto ms_since = [](auto start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+  };
+  for (auto _ : state) {
+    OpenScreen();
+    auto t = std::chrono::steady_clock::now();
+    StartSound();
+    sound_ms += ms_since(t);
+    t = std::chrono::steady_clock::now();
+    OpenArchive("data/images.dat", "58203");
+    for (const char* dir : kImageDirs) images.load_dir(dir);
+    CloseArchive();
+    images_ms += ms_since(t);
+    t = std::chrono::steady_clock::now();
+    fonts.load_dir("data/fonts/");
+    fonts_ms += ms_since(t);
+    t = std::chrono::steady_clock::now();
+    sounds.load_dir("data/audio/effects/");
+    effects_ms += ms_since(t);
+    CloseScreen();
+  }
+  const auto n = static_cast<double>(state.iterations());
+  state.counters["sound_start_ms"] = sound_ms / n;
+  state.counters["images_ms"] = images_ms / n;
+  state.counters["fonts_ms"] = fonts_ms / n;
+  state.counters["effects_ms"] = effects_ms / n;
+}
+BENCHMARK(BM_StartupLoadParts)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -998,6 +998,11 @@ class Painter {
       const double sy = s.args.size() > 1 ? Num(s, 1) : sx;
       if (std::fabs(sx) < 1e-6 || std::fabs(sy) < 1e-6) Fail("a scale of 0 flattens everything");
       cairo_scale(cr, sx, sy);
+      // Scales pile up; Cairo cannot draw through a nearly flat transform.
+      cairo_matrix_t m;
+      cairo_get_matrix(cr, &m);
+      const double area = std::fabs(m.xx * m.yy - m.xy * m.yx);
+      if (area < 1e-10 || area > 1e10) Fail("the transform has shrunk or grown out of range");
     } else if (c == "color" || c == "colour") {
       Want(s, 1, 2, "color #RRGGBB[AA] [ALPHA]");
       const Rgba colour = Colour(s.args[0].text);

@@ -164,8 +164,10 @@ inline bool WriteArchive(const std::vector<Member>& members, std::string_view pa
         crc32(0L, reinterpret_cast<const Bytef*>(m.bytes.data()), static_cast<uInt>(m.bytes.size())));
     std::string packed;
     uint16_t method = 8;
-    if (!detail::Deflate(m.bytes, &packed) || packed.size() >= m.bytes.size()) {
-      packed = m.bytes;  // PNGs are already packed; storing them is smaller
+    // PNGs are packed already: unless deflating saves a tenth, the member is
+    // stored, so the game only decrypts it instead of also inflating it.
+    if (!detail::Deflate(m.bytes, &packed) || packed.size() * 10 > m.bytes.size() * 9) {
+      packed = m.bytes;
       method = 0;
     }
     // The last header byte is the CRC's high byte: the reader's password check.
