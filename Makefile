@@ -34,7 +34,7 @@ deps:
 sanitize: deps
 	cmake -S . -B build-asan -G Ninja -DQUILLMOOR_SANITIZE=ON
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && ctest --output-on-failure -j $(JOBS)
+	cd build-asan && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ctest --output-on-failure -j $(JOBS)
 
 # libFuzzer targets (clang). Run one with, e.g.:
 #   build-fuzz/tests/fuzz/fuzz_ini -max_total_time=60 tests/fuzz/corpus/ini
