@@ -50,17 +50,40 @@ void tbatch::camera(const View* view) {
   if (tfunction* c = next(DRAW_CAMERA)) c->camera = view;
 }
 
+tfunction* tbatch::image_command(int kind, std::string_view name, uint8_t alpha, uint32_t colour,
+                                 int blend, uint32_t effects) {
+  tfunction* c = next(kind);
+  if (c == nullptr) return nullptr;
+  c->texture = images.get(name);
+  c->alpha = alpha;
+  c->colour = colour;
+  c->blend = blend;
+  c->effects = effects;
+  return c;
+}
+
+tfunction* tbatch::text_command(int kind, std::string_view font, std::string_view text,
+                                uint32_t flags, int length, float scale, uint8_t alpha,
+                                uint32_t colour, int blend) {
+  tfunction* c = next(kind);
+  if (c == nullptr) return nullptr;
+  c->font = fonts.get(font);
+  c->text.assign(text);
+  c->text_flags = flags;
+  c->length = length;
+  c->scale_x = scale;
+  c->alpha = alpha;
+  c->colour = colour;
+  c->blend = blend;
+  return c;
+}
+
 void tbatch::grid_image(std::string_view name, const DeformGrid* grid, float x, float y,
                         uint8_t alpha, uint32_t colour, int blend, uint32_t effects) {
-  if (tfunction* c = next(DRAW_GRID_IMAGE)) {
-    c->texture = images.get(name);
+  if (tfunction* c = image_command(DRAW_GRID_IMAGE, name, alpha, colour, blend, effects)) {
     c->grid = grid;
     c->x = x;
     c->y = y;
-    c->alpha = alpha;
-    c->colour = colour;
-    c->blend = blend;
-    c->effects = effects;
   }
 }
 
@@ -89,122 +112,81 @@ void tbatch::rectangle(int kind, uint8_t alpha, uint32_t colour, float x, float 
 void tbatch::image_part(std::string_view name, const SourceRect& source, float x, float y,
                         float w, float h, float angle, uint8_t alpha, uint32_t colour, int blend,
                         uint32_t effects) {
-  if (tfunction* c = next(DRAW_IMAGE_PART)) {
-    c->texture = images.get(name);
+  if (tfunction* c = image_command(DRAW_IMAGE_PART, name, alpha, colour, blend, effects)) {
     c->source = source;
     c->x = x;
     c->y = y;
     c->w = w;
     c->h = h;
     c->angle = angle;
-    c->alpha = alpha;
-    c->colour = colour;
-    c->blend = blend;
-    c->effects = effects;
   }
 }
 
 void tbatch::sized_image(std::string_view name, uint8_t alpha, float x, float y, float w, float h,
                          float angle, uint32_t colour, int blend, uint32_t effects) {
-  if (tfunction* c = next(DRAW_SIZED_IMAGE)) {
-    c->texture = images.get(name);
-    c->alpha = alpha;
+  if (tfunction* c = image_command(DRAW_SIZED_IMAGE, name, alpha, colour, blend, effects)) {
     c->x = x;
     c->y = y;
     c->w = w;
     c->h = h;
     c->angle = angle;
-    c->colour = colour;
-    c->blend = blend;
-    c->effects = effects;
   }
 }
 
 void tbatch::image(std::string_view name, uint8_t alpha, float x, float y, uint32_t colour,
                    int blend, uint32_t effects) {
-  if (tfunction* c = next(DRAW_IMAGE)) {
-    c->texture = images.get(name);
-    c->alpha = alpha;
+  if (tfunction* c = image_command(DRAW_IMAGE, name, alpha, colour, blend, effects)) {
     c->x = x;
     c->y = y;
-    c->colour = colour;
-    c->blend = blend;
-    c->effects = effects;
   }
 }
 
 void tbatch::corner_image(std::string_view name, uint8_t alpha, float x1, float y1, float x2,
                           float y2, uint32_t colour, int blend, uint32_t effects) {
-  if (tfunction* c = next(DRAW_CORNER_IMAGE)) {
-    c->texture = images.get(name);
-    c->alpha = alpha;
+  if (tfunction* c = image_command(DRAW_CORNER_IMAGE, name, alpha, colour, blend, effects)) {
     c->x = x1;
     c->y = y1;
     c->w = x2;
     c->h = y2;
-    c->colour = colour;
-    c->blend = blend;
-    c->effects = effects;
   }
 }
 
 void tbatch::scaled_image(std::string_view name, uint8_t alpha, float cx, float cy, float angle,
                           float sx, float sy, uint32_t colour, int blend, uint32_t effects) {
-  if (tfunction* c = next(DRAW_SCALED_IMAGE)) {
-    c->texture = images.get(name);
-    c->alpha = alpha;
+  if (tfunction* c = image_command(DRAW_SCALED_IMAGE, name, alpha, colour, blend, effects)) {
     c->x = cx;
     c->y = cy;
     c->angle = angle;
     c->scale_x = sx;
     c->scale_y = sy;
-    c->colour = colour;
-    c->blend = blend;
-    c->effects = effects;
   }
 }
 
 void tbatch::text(std::string_view font, std::string_view text, float x, float y, uint32_t flags,
                   int length, float scale, uint8_t alpha, uint32_t colour, int blend) {
-  if (tfunction* c = next(DRAW_TEXT)) {
-    c->font = fonts.get(font);
-    c->text.assign(text);
+  if (tfunction* c =
+          text_command(DRAW_TEXT, font, text, flags, length, scale, alpha, colour, blend)) {
     c->x = x;
     c->y = y;
-    c->text_flags = flags;
-    c->length = length;
-    c->scale_x = scale;
-    c->alpha = alpha;
-    c->colour = colour;
-    c->blend = blend;
   }
 }
 
 void tbatch::text_rect(std::string_view font, std::string_view text, float x, float y, float w,
                        float h, uint32_t flags, int length, float scale, uint8_t alpha,
                        uint32_t colour, int blend) {
-  if (tfunction* c = next(DRAW_TEXT_IN_RECT)) {
-    c->font = fonts.get(font);
-    c->text.assign(text);
+  if (tfunction* c =
+          text_command(DRAW_TEXT_IN_RECT, font, text, flags, length, scale, alpha, colour, blend)) {
     c->x = x;
     c->y = y;
     c->w = w;
     c->h = h;
-    c->text_flags = flags;
-    c->length = length;
-    c->scale_x = scale;
-    c->alpha = alpha;
-    c->colour = colour;
-    c->blend = blend;
   }
 }
 
 void tbatch::image_frame(std::string_view name, uint8_t alpha, float x, float y, int frame_w,
                          int frame_h, float angle, float sx, float sy, int frame, uint32_t colour,
                          int blend, uint32_t effects) {
-  if (tfunction* c = next(DRAW_IMAGE_FRAME)) {
-    c->texture = images.get(name);
-    c->alpha = alpha;
+  if (tfunction* c = image_command(DRAW_IMAGE_FRAME, name, alpha, colour, blend, effects)) {
     c->x = x;
     c->y = y;
     c->frame_w = frame_w;
@@ -213,9 +195,6 @@ void tbatch::image_frame(std::string_view name, uint8_t alpha, float x, float y,
     c->scale_x = sx;
     c->scale_y = sy;
     c->frame = frame;
-    c->colour = colour;
-    c->blend = blend;
-    c->effects = effects;
   }
 }
 

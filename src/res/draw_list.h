@@ -106,6 +106,11 @@ class tbatch {
   tfunction* next(int kind);
   void rectangle(int kind, uint8_t alpha, uint32_t colour, float x, float y, float w, float h,
                  int blend);
+  // A record of an image or text command with its shared fields filled in.
+  tfunction* image_command(int kind, std::string_view name, uint8_t alpha, uint32_t colour,
+                           int blend, uint32_t effects);
+  tfunction* text_command(int kind, std::string_view font, std::string_view text, uint32_t flags,
+                          int length, float scale, uint8_t alpha, uint32_t colour, int blend);
   void perform(const tfunction& c) const;
 
   // Records are reused from frame to frame, so their texts keep their
