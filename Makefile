@@ -11,7 +11,7 @@ run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display found (neither DISPLAY nor WAYLAND_DISPLAY is set), so no window can open."; \
 	  echo "The game is built in $(BUILD)/game/. To run it without a window:"; \
-	  echo "  $(BUILD)/game/quillmoor --headless --script tests/e2e/boot.qms"; \
+	  echo "  $(BUILD)/game/quillmoor --headless --script tests/e2e/splash_wait.qms"; \
 	  exit 0; \
 	fi
 	$(BUILD)/game/quillmoor
