@@ -7,6 +7,7 @@
 #include "res/draw_list.h"
 #include "res/images.h"
 #include "res/sounds.h"
+#include "ui/controls.h"
 
 int gui_modal = -1;
 bool gui_hover = false;
@@ -114,6 +115,7 @@ void gui_update() {
 }
 
 void gui_reset() {
+  gui_controls_reset();
   g_gui = Gui{};
   gui_modal = -1;
   gui_hover = false;
