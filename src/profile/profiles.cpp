@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "engine/ini.h"
 #include "engine/log.h"
+#include "profile/player_folder.h"
 
 namespace {
 
@@ -25,6 +27,32 @@ bool MakeFolder(const std::string& path) {
 }
 
 int ClampVolume(int v) { return v < 0 ? 0 : v > 100 ? 100 : v; }
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// Before PrepareSaveFolder every player path would land in the game root,
+// where a player named like one of its folders could take that folder away.
+bool RefuseWithoutProfileFolder(std::string_view operation) {
+  if (!g_profiles.profile_folder.empty()) return false;
+  LogLine("Profiles: " + std::string(operation) + " refused: no profile folder yet", true);
+  return true;
+}
+
+// A name that could leave the profile folder as a path is never used.
+bool RefuseUnsafeName(const std::string& name, std::string_view operation) {
+  if (IsSafePlayerName(name)) return false;
+  LogLine("Profiles: " + std::string(operation) + " refused for \"" + name +
+              "\": a player name is letters and digits only",
+          true);
+  return true;
+}
 
 }  // namespace
 
@@ -150,4 +178,67 @@ bool SaveProfile() {
   IniWriteBool(p, "opt_tut", o.tutorial_offered);
   IniWriteInt(p, "opt_inum", o.tutorial_step);
   return IniSave(ProfileFilePath());
+}
+
+CreatePlayerResult CreatePlayer(const std::string& name) {
+  if (RefuseUnsafeName(name, "creating a player")) return {CreatePlayerOutcome::Invalid, 0};
+  if (RefuseWithoutProfileFolder("creating a player")) return {CreatePlayerOutcome::NotSaved, 0};
+  Profiles& pr = g_profiles;
+  for (std::size_t i = 0; i < pr.players.size(); ++i)
+    if (SameNameIgnoringCase(pr.players[i], name)) return {CreatePlayerOutcome::Exists, i};
+  if (pr.players.size() >= MAX_PLAYERS) return {CreatePlayerOutcome::Full, 0};
+
+  const TF_list old_players = pr.players;
+  const std::string old_current = pr.current_player;
+  const PlayerOptions old_options = pr.options;
+  const bool had_section = IniIsSection(name);
+  pr.current_player = name;
+  pr.players.append(name);
+  ResetProfileDefaults();
+  if (!SaveProfile()) {
+    // The player never existed: the document and memory go back to how they
+    // were, so a later save does not write a profile the player was told failed.
+    pr.players = old_players;
+    pr.current_player = old_current;
+    pr.options = old_options;
+    if (!had_section) IniDelete(name, "");
+    WriteNameList(pr.players, kPlayersSection, kPlayerListKey, '/');
+    IniWriteString(kPlayersSection, kCurrentPlayerKey, pr.current_player);
+    return {CreatePlayerOutcome::NotSaved, 0};
+  }
+  if (!CreatePlayerFolder(name)) return {CreatePlayerOutcome::FolderIncomplete, pr.players.size() - 1};
+  return {CreatePlayerOutcome::Created, pr.players.size() - 1};
+}
+
+bool DeletePlayer(const std::string& name) {
+  if (RefuseUnsafeName(name, "deleting a player")) return false;
+  if (RefuseWithoutProfileFolder("deleting a player")) return false;
+  Profiles& pr = g_profiles;
+  IniDelete(name + "_inv", "");
+  IniDelete(name + "_data", "");
+  IniDelete(name, "");
+  LogLine("DELETED: " + pr.profile_folder + name, true);
+  DeleteFolderTree(pr.profile_folder + name);
+  for (std::size_t i = pr.players.size(); i-- > 0;)
+    if (pr.players[i] == name) pr.players.remove_at(i);
+  pr.current_player = pr.players.empty() ? std::string() : pr.players[0];
+  return SavePlayerList();
+}
+
+bool ChoosePlayer(const std::string& name) {
+  if (RefuseUnsafeName(name, "choosing a player")) return false;
+  Profiles& pr = g_profiles;
+  if (std::find(pr.players.begin(), pr.players.end(), name) == pr.players.end()) {
+    LogLine("Profiles: \"" + name + "\" is not in the player list; not chosen", true);
+    return false;
+  }
+  pr.current_player = name;
+  LoadProfile();
+  return SaveProfile();
+}
+
+bool CreatePlayerFolder(const std::string& name) {
+  if (RefuseUnsafeName(name, "creating a player folder")) return false;
+  if (RefuseWithoutProfileFolder("creating a player folder")) return false;
+  return FillPlayerFolder(g_profiles.profile_folder + name, g_profiles.game_root);
 }

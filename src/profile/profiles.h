@@ -25,6 +25,9 @@ struct Profiles {
   TF_list players;
   std::string current_player;
   PlayerOptions options;
+  // Where "data/" is found: "" for the current folder, which start-up makes
+  // the game root; otherwise a folder ending with '/'.
+  std::string game_root;
 };
 
 // The one set of profiles of the running game.
@@ -57,3 +60,35 @@ bool SavePlayerList();
 // Writes the players and the current player's options and saves "data.ini";
 // with no current player the file is deleted. False when that failed.
 bool SaveProfile();
+
+// --- Creating, choosing and deleting players ----------------------------------
+
+enum class CreatePlayerOutcome {
+  Created,           // the new name is the current player, saved, folder filled
+  Exists,            // the list holds the name in some letter case; nothing changed
+  Full,              // MAX_PLAYERS names already; nothing changed
+  Invalid,           // not letters and digits only; nothing changed or written
+  NotSaved,          // "data.ini" could not be saved (or there is no profile
+                     // folder yet); the list is as before
+  FolderIncomplete,  // saved, but the player folder is missing copies
+};
+
+struct CreatePlayerResult {
+  CreatePlayerOutcome outcome = CreatePlayerOutcome::Invalid;
+  std::size_t index = 0;  // with Exists: the entry that holds the name
+};
+
+// Appends a new player, makes it current with the default options, saves
+// "data.ini" and fills the player folder. The message for Exists and Full is
+// the caller's to show.
+CreatePlayerResult CreatePlayer(const std::string& name);
+// Removes the player's three sections, folder and list entries; the first
+// remaining player becomes current and the player list is saved. False when
+// the name is refused or the save failed.
+bool DeletePlayer(const std::string& name);
+// Makes a listed player current, loads and saves the profile. False when the
+// name is not in the list or the save failed. The caller applies the volumes.
+bool ChoosePlayer(const std::string& name);
+// Profile folder + name with "levels" and "scenes" holding fresh copies of the
+// shipped object lists. False when the name is refused or a copy failed.
+bool CreatePlayerFolder(const std::string& name);
