@@ -1,6 +1,7 @@
 // Program entry, the load callback and the exit callback.
 #include "app/automation.h"
 #include "app/frame.h"
+#include "app/menu.h"
 #include "app/screens.h"
 #include "app/shell.h"
 #include "app/windows.h"
@@ -135,6 +136,7 @@ void LoadCallback() {
   ambience.load_dir("data/audio/enviroment/");
   ambience.volume = options.environment_volume;
 
+  ResetMenu();
   BuildWindows();
   // The check and repair of the player's level and scene copies joins here.
   g_shell.load_complete = true;

@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 
+#include "app/menu.h"
 #include "app/screens.h"
 #include "ui/gui.h"
 
@@ -24,7 +25,7 @@ constexpr int kDim = 128;
 // set by their own modules when those are built.
 const std::array<WindowRow, 21> kWindows{{
     {"wnd_splash", 0, 0, 1024, 768, true, false, "", SplashProcedure},
-    {"wnd_menu", 0, 0, 1024, 768, false, false, "", nullptr},
+    {"wnd_menu", 0, 0, 1024, 768, false, false, "", MenuProcedure},
     {"wnd_econf", 282, 224, 460, 320, false, true, "gwnd_conf", nullptr},
     {"wnd_tutorial", 256, 128, 512, 512, false, true, "", nullptr},
     {"wnd_prof", 256, 128, 512, 512, false, true, "gwnd_prof", nullptr},
@@ -58,5 +59,6 @@ void BuildWindows() {
     gui_add(std::move(window));
     gui_set_parent();
     // This window's controls are created here, by the menus and dialogs.
+    BuildMenuControls(row.name);
   }
 }
