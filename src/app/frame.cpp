@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 
+#include "app/options.h"
 #include "app/screens.h"
 #include "app/shell.h"
 #include "engine/engine.h"
@@ -68,7 +69,7 @@ void DrawSideFields() {
 }  // namespace
 
 void FrameTick() {
-  // The full-screen key (Alt+Enter) joins here with the options window.
+  FullScreenKeyToggle();
   if (g_focus_regained) ClearMouseState();
   g_focus_regained = false;
   try {

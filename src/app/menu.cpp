@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/options.h"
+#include "app/profile_dialog.h"
 #include "app/screens.h"
 #include "engine/engine.h"
 #include "engine/font.h"
@@ -173,7 +175,7 @@ void CheckSignpost() {
   if (gui_modal != -1 || !mouse_in_rect(400.0f, 610.0f, 240.0f, 160.0f)) return;
   world.cursor = kHandCursor;
   if (MouseClick(kLeft)) {
-    ShowWindow("wnd_prof", true);
+    OpenProfiles();
     ClearMouseState();
   }
 }
@@ -203,7 +205,7 @@ void BuildMenuControls(const char* window) {
   if (name == "wnd_menu") {
     // Play, options, help and credits are wired by the screens they open.
     AddMenuWord("btn_1", 384.0f, 512.0f, "play", 1.0f, nullptr);
-    AddMenuWord("btn_3", 128.0f, 640.0f, "options", 0.8f, nullptr);
+    AddMenuWord("btn_3", 128.0f, 640.0f, "options", 0.8f, OpenOptions);
     AddMenuWord("btn_4", 128.0f, 704.0f, "help", 0.8f, nullptr);
     AddMenuWord("btn_4a", 640.0f, 640.0f, "credits", 0.8f, nullptr);
     AddMenuWord("btn_5", 640.0f, 704.0f, "exit", 0.8f, ExitProcedure);

@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "app/menu.h"
+#include "app/options.h"
+#include "app/profile_dialog.h"
 #include "app/screens.h"
 #include "ui/gui.h"
 
@@ -60,5 +62,7 @@ void BuildWindows() {
     gui_set_parent();
     // This window's controls are created here, by the menus and dialogs.
     BuildMenuControls(row.name);
+    BuildProfileControls(row.name);
+    BuildOptionsControls(row.name);
   }
 }
