@@ -20,72 +20,14 @@
 #include "res/images.h"
 #include "res/sounds.h"
 #include "res/strings.h"
+#include "support/loaded_game.h"
 #include "ui/gui.h"
 #include "world/world.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
-void (*g_scenario)() = nullptr;
-void Loop() {
-  g_scenario();
-  StopEngine();
-}
-
-void Steps(int n) {
-  for (int i = 0; i < n && EngineRunning(); ++i) EngineStep();
-}
-
-class Options : public ::testing::Test {
- protected:
-  void SetUp() override {
-    old_dir = fs::current_path();
-    fs::current_path(QUILLMOOR_TEST_GAME_DIR);
-    home = fs::temp_directory_path() / ("quillmoor_options_" + std::to_string(::getpid()));
-    fs::create_directories(home);
-    EngineReset();
-    gui_reset();
-    ResetShell();
-    ResetFrame();
-    ResetWorld();
-    ResetProfiles();
-  }
-  void TearDown() override {
-    images.forget();
-    fonts.forget();
-    sounds.forget();
-    music.forget();
-    ambience.forget();
-    gui_reset();
-    EngineReset();
-    fs::current_path(old_dir);
-    fs::remove_all(home);
-  }
-  // Boots the game on a desktop of that size in a window, with one player,
-  // and runs the scenario once the content is loaded.
-  void Run(int desktop_w, int desktop_h, void (*scenario)()) {
-    EngineSettings settings;
-    settings.headless = true;
-    settings.desktop_width = desktop_w;
-    settings.desktop_height = desktop_h;
-    EngineConfigure(settings);
-    ASSERT_TRUE(PrepareSaveFolder(home.string() + "/", "Moorhouse"));
-    Shell().window_title = "Quillmoor";
-    game_strings.load("data/text/strings.cfg");
-    RegisterCallback(CB_LOAD, LoadCallback);
-    RegisterCallback(CB_ACTIVATE, ActivateCallback);
-    RegisterCallback(CB_LOOP, Loop);
-    AddTimer(FrameTick, 10);
-    EnableOption(OPT_FIT_LOGICAL);
-    DisableOption(OPT_WRITE_LOG);
-    SetScreenOptions(1024, 768, 0, false, true);
-    g_scenario = scenario;
-    EngineStart(0, 0);
-  }
-  fs::path old_dir;
-  fs::path home;
-};
+class Options : public LoadedGame {};
 
 std::string DataIni() {
   std::ifstream in(ProfileFilePath());
@@ -112,7 +54,7 @@ void PressKey(int code) {
 }
 
 TEST_F(Options, TheMenuButtonOpensTheWindowWithTheCurrentVolumesAndOptions) {
-  Run(1280, 1024, [] {
+  Run(1280, 1024, false, [] {
     OnTheMenuWithOnePlayer();
     music.volume = 40;
     sounds.volume = 0;
@@ -133,14 +75,14 @@ TEST_F(Options, TheMenuButtonOpensTheWindowWithTheCurrentVolumesAndOptions) {
       EXPECT_EQ(gui_get(name)->parent, gui_find("wnd_opt")) << name;
 
     // A tick with the window up reads the volumes back unchanged ...
-    Steps(1);
+    GameSteps(1);
     EXPECT_EQ(music.volume, 40);
     EXPECT_EQ(sounds.volume, 0);
     EXPECT_EQ(ambience.volume, 100);
     // ... and a moved knob changes what plays at once, rounded.
     gui_get("bar_1")->value = 100.0f;  // 39.06 %
     gui_get("bar_2")->value = 129.0f;  // 50.39 %
-    Steps(1);
+    GameSteps(1);
     EXPECT_EQ(music.volume, 39);
     EXPECT_EQ(sounds.volume, 50);
     // The player's stored options wait for OK.
@@ -149,7 +91,7 @@ TEST_F(Options, TheMenuButtonOpensTheWindowWithTheCurrentVolumesAndOptions) {
 }
 
 TEST_F(Options, OkKeepsSavesAndAppliesTheChoicesAndClosesTheWindows) {
-  Run(1280, 1024, [] {
+  Run(1280, 1024, false, [] {
     OnTheMenuWithOnePlayer();
     OpenOptions();
     ShowWindow("wnd_prof", true);
@@ -183,7 +125,7 @@ TEST_F(Options, OkKeepsSavesAndAppliesTheChoicesAndClosesTheWindows) {
 }
 
 TEST_F(Options, TheFullScreenBoxStaysTickedOnASmallDesktopWithTheResolutionMessage) {
-  Run(1024, 900, [] {
+  Run(1024, 900, false, [] {
     OnTheMenuWithOnePlayer();
     OpenOptions();
     ielement* box = gui_get("check_1");
@@ -196,7 +138,7 @@ TEST_F(Options, TheFullScreenBoxStaysTickedOnASmallDesktopWithTheResolutionMessa
 }
 
 TEST_F(Options, TheFullScreenBoxMayBeClearedOnALargeDesktop) {
-  Run(1280, 1024, [] {
+  Run(1280, 1024, false, [] {
     OnTheMenuWithOnePlayer();
     OpenOptions();
     ielement* box = gui_get("check_1");
@@ -208,7 +150,7 @@ TEST_F(Options, TheFullScreenBoxMayBeClearedOnALargeDesktop) {
 }
 
 TEST_F(Options, AltEnterFlipsFullScreenAndIsRefusedOnASmallDesktop) {
-  Run(1280, 1024, [] {
+  Run(1280, 1024, false, [] {
     OnTheMenuWithOnePlayer();
     CurrentProfiles().options.fullscreen = false;
     FullScreenKeyToggle();  // no keys: nothing happens
@@ -225,7 +167,7 @@ TEST_F(Options, AltEnterFlipsFullScreenAndIsRefusedOnASmallDesktop) {
   ResetShell();
   ResetFrame();
   ResetProfiles();
-  Run(1024, 768, [] {
+  Run(1024, 768, false, [] {
     OnTheMenuWithOnePlayer();
     CurrentProfiles().options.fullscreen = true;
     PressKey(key::kAlt);

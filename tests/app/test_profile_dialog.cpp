@@ -21,6 +21,7 @@
 #include "res/images.h"
 #include "res/sounds.h"
 #include "res/strings.h"
+#include "support/loaded_game.h"
 #include "ui/gui.h"
 #include "world/world.h"
 
@@ -28,59 +29,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void (*g_scenario)() = nullptr;
-void Loop() {
-  g_scenario();
-  StopEngine();
-}
-
-class ProfileDialog : public ::testing::Test {
- protected:
-  void SetUp() override {
-    old_dir = fs::current_path();
-    fs::current_path(QUILLMOOR_TEST_GAME_DIR);
-    home = fs::temp_directory_path() / ("quillmoor_profdialog_" + std::to_string(::getpid()));
-    fs::remove_all(home);
-    fs::create_directories(home);
-    EngineReset();
-    gui_reset();
-    ResetShell();
-    ResetFrame();
-    ResetWorld();
-    ResetProfiles();
-    EngineSettings settings;
-    settings.headless = true;
-    settings.desktop_width = 1280;
-    settings.desktop_height = 1024;
-    EngineConfigure(settings);
-    PrepareSaveFolder(home.string() + "/", "Moorhouse");
-    Shell().window_title = "Quillmoor";
-    game_strings.load("data/text/strings.cfg");
-    RegisterCallback(CB_LOAD, LoadCallback);
-    RegisterCallback(CB_LOOP, Loop);
-    AddTimer(FrameTick, 10);
-    EnableOption(OPT_FIT_LOGICAL);
-    DisableOption(OPT_WRITE_LOG);
-    SetScreenOptions(1280, 1024, 0, true, true);
-  }
-  void TearDown() override {
-    images.forget();
-    fonts.forget();
-    sounds.forget();
-    music.forget();
-    ambience.forget();
-    gui_reset();
-    EngineReset();
-    fs::current_path(old_dir);
-    fs::remove_all(home);
-  }
-  fs::path old_dir;
-  fs::path home;
-};
-
-void Steps(int n) {
-  for (int i = 0; i < n && EngineRunning(); ++i) EngineStep();
-}
+class ProfileDialog : public LoadedGame {};
 
 void OverTheMenu() {
   ShowWindow("wnd_splash", false);
@@ -96,7 +45,7 @@ void TypeName(const std::string& name) {
     EngineHandleInput(typed);
   }
   // The edit takes the text on the first tick, the buttons follow on the next.
-  Steps(2);
+  GameSteps(2);
 }
 
 void Press(const char* button) { gui_get(button)->on_click(); }
@@ -111,10 +60,10 @@ std::string Selected() {
 }  // namespace
 
 TEST_F(ProfileDialog, EmptyListWelcomesAndOnlyATypedNameEnablesOk) {
-  g_scenario = [] {
+  Run(1280, 1024, true, [] {
     OverTheMenu();
     OpenProfiles();
-    Steps(1);
+    GameSteps(1);
     EXPECT_TRUE(WindowVisible("wnd_prof"));
     EXPECT_TRUE(gui_get("btn_8")->disabled);
     EXPECT_TRUE(gui_get("btn_9")->disabled);
@@ -124,12 +73,11 @@ TEST_F(ProfileDialog, EmptyListWelcomesAndOnlyATypedNameEnablesOk) {
     EXPECT_EQ(gui_get("edit_1")->text, "Ada9");
     EXPECT_FALSE(gui_get("btn_8")->disabled);
     EXPECT_TRUE(gui_get("btn_9")->disabled);
-  };
-  EngineStart(0, 0);
+  });
 }
 
 TEST_F(ProfileDialog, OkCreatesTheTypedPlayerSavesAndCloses) {
-  g_scenario = [] {
+  Run(1280, 1024, true, [] {
     OverTheMenu();
     OpenProfiles();
     TypeName("Ada");
@@ -147,16 +95,15 @@ TEST_F(ProfileDialog, OkCreatesTheTypedPlayerSavesAndCloses) {
     EXPECT_EQ(sounds.volume, pr.options.effects_volume);
     // The dialog opens again with the new player listed and nothing typed.
     OpenProfiles();
-    Steps(1);
+    GameSteps(1);
     EXPECT_FALSE(gui_get("btn_9")->disabled);
     EXPECT_EQ(gui_get("memo_wc")->text, "");
     EXPECT_EQ(gui_get("edit_1")->text, "");
-  };
-  EngineStart(0, 0);
+  });
 }
 
 TEST_F(ProfileDialog, ATakenNameInAnyCaseSelectsItAndAFullListRefusesTheNinth) {
-  g_scenario = [] {
+  Run(1280, 1024, true, [] {
     OverTheMenu();
     for (const char* name : {"Ada", "Bram", "Cora", "Dane", "Esme", "Finn", "Gus", "Hale"}) {
       OpenProfiles();
@@ -187,12 +134,11 @@ TEST_F(ProfileDialog, ATakenNameInAnyCaseSelectsItAndAFullListRefusesTheNinth) {
     EXPECT_EQ(CurrentProfiles().players.size(), MAX_PLAYERS);
     EXPECT_EQ(CurrentProfiles().current_player, "Bram") << "the selection stays current";
     EXPECT_FALSE(fs::exists(CurrentProfiles().profile_folder + "Ivo"));
-  };
-  EngineStart(0, 0);
+  });
 }
 
 TEST_F(ProfileDialog, OkWithoutANameChoosesTheSelectedPlayer) {
-  g_scenario = [] {
+  Run(1280, 1024, true, [] {
     OverTheMenu();
     for (const char* name : {"Ada", "Bram"}) {
       OpenProfiles();
@@ -205,12 +151,11 @@ TEST_F(ProfileDialog, OkWithoutANameChoosesTheSelectedPlayer) {
     Press("btn_8");
     EXPECT_EQ(CurrentProfiles().current_player, "Ada");
     EXPECT_FALSE(WindowVisible("wnd_prof"));
-  };
-  EngineStart(0, 0);
+  });
 }
 
 TEST_F(ProfileDialog, DeleteAsksFirstAndTheSelectionBecomesCurrent) {
-  g_scenario = [] {
+  Run(1280, 1024, true, [] {
     OverTheMenu();
     for (const char* name : {"Ada", "Bram", "Cora"}) {
       OpenProfiles();
@@ -222,7 +167,7 @@ TEST_F(ProfileDialog, DeleteAsksFirstAndTheSelectionBecomesCurrent) {
     Press("btn_9");
     EXPECT_TRUE(WindowVisible("wnd_dconf"));
     EXPECT_EQ(gui_get("memo_dc")->text, game_strings.get("delete_conf"));
-    Steps(1);
+    GameSteps(1);
     EXPECT_TRUE(gui_get("edit_1")->disabled) << "no typing under the confirmation";
     Press("btn_dcancel");
     EXPECT_FALSE(WindowVisible("wnd_dconf"));
@@ -242,7 +187,7 @@ TEST_F(ProfileDialog, DeleteAsksFirstAndTheSelectionBecomesCurrent) {
       Press("btn_9");
       Press("btn_dok");
     }
-    Steps(1);
+    GameSteps(1);
     EXPECT_TRUE(List().items.empty());
     EXPECT_EQ(CurrentProfiles().current_player, "");
     EXPECT_TRUE(gui_get("btn_9")->disabled);
@@ -251,8 +196,7 @@ TEST_F(ProfileDialog, DeleteAsksFirstAndTheSelectionBecomesCurrent) {
     // Nothing left to delete: a stray confirmation changes nothing.
     Press("btn_dok");
     EXPECT_TRUE(List().items.empty());
-  };
-  EngineStart(0, 0);
+  });
 }
 
 TEST_F(ProfileDialog, OnlyItsOwnWindowsGetControlsAndTheSignpostOpensIt) {
@@ -264,7 +208,7 @@ TEST_F(ProfileDialog, OnlyItsOwnWindowsGetControlsAndTheSignpostOpensIt) {
   OpenProfiles();
   EXPECT_FALSE(WindowVisible("wnd_prof"));
 
-  g_scenario = [] {
+  Run(1280, 1024, true, [] {
     OverTheMenu();
     const int prof = gui_find("wnd_prof");
     for (const char* name : {"btn_8", "btn_9", "edit_1", "list_1", "memo_wc"})
@@ -272,14 +216,13 @@ TEST_F(ProfileDialog, OnlyItsOwnWindowsGetControlsAndTheSignpostOpensIt) {
     const int dconf = gui_find("wnd_dconf");
     for (const char* name : {"memo_dc", "btn_dok", "btn_dcancel"})
       EXPECT_EQ(gui_get(name)->parent, dconf) << name;
-    Steps(1);
+    GameSteps(1);
     EngineSetCursorLogical(520, 700);
     InputEvent down;
     down.type = InputEvent::Type::ButtonDown;
     EngineHandleInput(down);
-    Steps(1);
+    GameSteps(1);
     EXPECT_TRUE(WindowVisible("wnd_prof"));
     EXPECT_TRUE(gui_get("btn_8")->disabled);
-  };
-  EngineStart(0, 0);
+  });
 }
