@@ -48,10 +48,7 @@ void MessageOkProcedure() { ShowWindow("wnd_msg", false); }
 
 void AddButton(const char* name, float x, float y, float w, float h, const char* caption,
                const char* skin, UiProc click) {
-  auto button = std::make_unique<ibutton>(name, x, y, w, h, game_strings.get(caption), true);
-  button->graphic = skin;
-  button->on_click = click;
-  gui_add(std::move(button));
+  gui_add_button(name, x, y, w, h, game_strings.get(caption), skin, click);
 }
 
 void AddMenuWord(const char* name, float x, float y, const char* caption, float scale,

@@ -58,6 +58,16 @@ float gui_caret_clock() { return g_controls.caret_clock; }
 
 void gui_controls_reset() { g_controls = Controls{}; }
 
+ibutton& gui_add_button(const char* name, float x, float y, float w, float h,
+                        std::string caption, const char* skin, UiProc click) {
+  auto button = std::make_unique<ibutton>(name, x, y, w, h, std::move(caption), true);
+  button->graphic = skin;
+  button->on_click = click;
+  ibutton& added = *button;
+  gui_add(std::move(button));
+  return added;
+}
+
 void ibutton::update() {
   if (!visible) return;
   if (on_update != nullptr) on_update();

@@ -4,6 +4,8 @@
 // and records its drawing; positions are relative to the parent window.
 #pragma once
 
+#include <string>
+
 #include "ui/gui.h"
 
 // A clickable image or caption; a text-only button glows while hovered.
@@ -60,3 +62,8 @@ class iedit : public ielement {
 float gui_caret_clock();
 // Starts the caret's blink over (with the element list's reset).
 void gui_controls_reset();
+
+// Creates a button with its caption, skin and click procedure, appends it to
+// the element list (its window is the current parent) and returns it.
+ibutton& gui_add_button(const char* name, float x, float y, float w, float h,
+                        std::string caption, const char* skin, UiProc click);
