@@ -1,4 +1,4 @@
-// The world record and the game's cursor.
+// The game's cursor.
 #include <cmath>
 
 #include "engine/engine.h"
@@ -6,14 +6,6 @@
 #include "res/draw_list.h"
 #include "ui/gui.h"
 #include "world/world.h"
-
-WorldState world;
-
-void ResetWorld() { world = WorldState{}; }
-
-bool IsCutsceneLevel(std::string_view level) {
-  return level == "intro" || level == "flight" || level == "outro" || level == "credits";
-}
 
 void DrawCursor() {
   const float mx = MouseX();

@@ -1,21 +1,143 @@
-// The world record: what the player is in now. The fields here are those the
-// screens and the frame tick read; the scene runtime adds the rest.
+// The world record: everything about where the player is and what they carry
+// — the current level and its objects, the inventory, the hidden-object
+// scene, the diary, tasks, popup, hints, the open puzzle and close-up, the
+// view and the document overlay. One instance lives for the whole run; the
+// scene runtime, the inventory, the hidden-object mode, the story and the
+// puzzles read and change its fields directly.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-struct WorldState {
-  std::string levelName;       // the current level; cutscenes are levels too
-  bool documentMode = false;   // a document is shown over the level
-  int cursor = 0;              // cursor kind of this tick (see DrawCursor)
-  int cursor_drawn = 0;        // the kind DrawCursor drew last
-  float cursor_phase = 0.0f;   // pulse of the action and walk cursors
-  float marker_phase = 0.0f;   // pulse of the marker drawn with the system cursor
-  bool ho_busy = false;        // the hidden-object frame is mid-transition
+#include "engine/render.h"
+#include "fx/particles.h"
+#include "res/fixed_list.h"
+#include "res/strings.h"
+
+inline constexpr std::size_t MAX_OBJECTS = 129;
+
+// One placed thing: a level object, an inventory entry or a hidden item.
+struct SceneObject {
+  SceneObject() noexcept {}  // leaves the particle slots untouched
+  float x = 0.0f, y = 0.0f;  // centre of its image
+  std::string name;          // image name and identifier
+  std::string kind;          // object kind; for inventory entries the entry state
+  float angle = 0.0f;        // degrees (flight spin)
+  float aux = 0.0f;          // hidden items: pulse phase
+  int32_t state = 0;
+  TParticleSystem particles;
+  int32_t mark = 0;          // glints are held back while non-zero
+  float timer = 0.0f;        // glint/star timer; hover counter in the strip
+  float orbit = 0.0f;        // radians, ghost wisps
+  bool glint = false;
+  // Hidden items in flight to their label.
+  float flight_distance = 0.0f;
+  float label_x = 0.0f, label_y = 0.0f;
 };
 
-extern WorldState world;
+using ObjectList = FixedList<SceneObject, MAX_OBJECTS>;
+
+// The diary's pages, in the order collected (page n is pages[n - 1]).
+struct DiaryState {
+  TF_list pages;
+  int page = 1;
+  int previous_page = 1;
+  float page_fade = 255.0f;
+  bool news = false;
+};
+
+// The one-line message across the top of the screen.
+struct PopupState {
+  bool active = false;
+  std::string key;
+  std::string text;
+  int opacity = 0;          // 0..200
+  float shown = 0.0f;       // characters typed out so far
+  double start_ms = 0.0;
+  double now_ms = 0.0;
+};
+
+// The task list panel that slides up at the right.
+struct TaskPanelState {
+  float opening = 0.0f;
+  int direction = 0;        // 1 opening, -1 closing
+  bool toggle_request = false;
+  bool open_request = false;
+};
+
+// A puzzle or a close-up opened from a level object.
+struct OpenedFrame {
+  bool active = false;
+  int index = -1;
+  std::string name;
+  float x = 0.0f, y = 0.0f, w = 0.0f, h = 0.0f;
+};
+
+struct HiddenObjectState {
+  bool penalty = false;
+  float penalty_dark = 0.0f;     // 0..200
+  float penalty_ticks = 0.0f;
+  float penalty_direction = 1.0f;
+  int misses = 0;
+  float miss_timer = 0.0f;
+  int miss_x = 0, miss_y = 0;
+  bool script_busy = false;
+  int script_blocked = -1;
+  int entrance = -1;
+};
+
+struct DocumentState {
+  std::string text;
+  int page = 0;
+  bool done = false;
+  float phase = 1.5707963f;
+};
+
+struct WorldState {
+  WorldState() noexcept {}
+
+  bool editMode = false;
+  std::string hoverName;         // the exit under the mouse this frame
+  ObjectList objects;            // the current level
+  ObjectList inventory;          // in order of pick-up
+  ObjectList sceneObjects;       // the hidden-object scene
+  int inventoryScroll = 0;       // first entry shown in the strip
+  bool inventoryArmed = false;   // a click with a held item may be a wrong use
+  std::string levelName;         // empty while no level is loaded
+  int levelFade = 0;             // 0..255 after walking to a level
+
+  tlocfile tasks;                // task key -> "main", "done" or another word
+  TaskPanelState taskPanel;
+  PopupState popup;
+  DiaryState diary;
+
+  OpenedFrame puzzle;
+  OpenedFrame zoomin;
+  std::string sceneEntry;        // the hidden-object entrance clicked last
+  HiddenObjectState ho;
+  bool ho_busy = false;          // the hidden-object frame is mid-transition
+
+  bool hintRecharging = false;
+  float hintCharge = 0.0f;       // 0..80
+
+  bool interactive = true;
+  int allowedA = -1, allowedB = -1;
+  View view;
+  bool documentMode = false;
+  DocumentState document;
+  bool scriptFlag = false;       // set by the area scripts, cleared by the tutorial
+
+  int cursor = 0;                // cursor kind of this tick (see DrawCursor)
+  int cursor_drawn = 0;          // the kind DrawCursor drew last
+  float cursor_phase = 0.0f;     // pulse of the action and walk cursors
+  float marker_phase = 0.0f;     // pulse of the marker drawn with the system cursor
+};
+
+// The one world record. It lives in memory that stays untouched (and costs
+// nothing) until particles are emitted into it.
+extern WorldState& world;
+// Starts the record over, as at program start.
 void ResetWorld();
 
 // "intro", "flight", "outro" and "credits" are the story's cutscene levels.
