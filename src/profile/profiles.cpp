@@ -157,6 +157,11 @@ bool SavePlayerList() {
 
 bool SaveProfile() {
   const std::string& p = g_profiles.current_player;
+  if (p.empty() && !g_profiles.players.empty()) {
+    // Players but none chosen (a hand edit, a torn save): their profiles stay;
+    // only the list is written.
+    return SavePlayerList();
+  }
   if (p.empty()) {
     // A profile file that could not be read is not ours to delete either.
     if (IniIsRefusedPath(ProfileFilePath())) return IniSave(ProfileFilePath());

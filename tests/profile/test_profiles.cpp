@@ -195,10 +195,19 @@ TEST_F(Profiles, DeletingWritesTheLogLine) {
       << Read(log);
 }
 
-TEST_F(Profiles, SaveWithoutACurrentPlayerRemovesTheProfileFile) {
-  CreateAll({"Anna"});
+TEST_F(Profiles, SaveWithoutACurrentPlayerKeepsOtherPlayersAndRemovesAnEmptyFile) {
+  CreateAll({"Anna", "Bob"});
   ASSERT_TRUE(fs::exists(DataIni()));
+  // Players exist but none is chosen: every profile stays, the list is written.
   CurrentProfiles().current_player.clear();
+  EXPECT_TRUE(SaveProfile());
+  ASSERT_TRUE(fs::exists(DataIni()));
+  const std::string text = Read(DataIni());
+  EXPECT_NE(text.find("[ Anna ]"), std::string::npos) << text;
+  EXPECT_NE(text.find("Anna/Bob"), std::string::npos) << text;
+
+  // No players at all: the file goes.
+  CurrentProfiles().players.clear();
   EXPECT_TRUE(SaveProfile());
   EXPECT_FALSE(fs::exists(DataIni()));
   // Nothing to remove is no failure either.

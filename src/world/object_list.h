@@ -1,0 +1,75 @@
+// Object-list files: the small text format every level and hidden-object
+// scene is stored in — a count line, then four lines a placed object (name,
+// x, y, kind) — and the places they live: the shipped files under data/ and
+// each player's working copies, which are the saved state of every level.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "world/world.h"
+
+// A list that cannot be read: a missing or unreadable file, a missing line or
+// a number that does not parse. The start-up check of the player's copies
+// catches it.
+class ObjectListError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One four-line block of a file.
+struct ObjectBlock {
+  std::string name;
+  float x = 0.0f;
+  float y = 0.0f;
+  std::string kind;
+};
+using BlockTable = FixedList<ObjectBlock, MAX_OBJECTS>;
+
+// Reads a list from bytes (LF or CR LF lines; names and kinds taken whole;
+// numbers read as reals, the rest of their line skipped). Throws
+// ObjectListError on a malformed list; `what` names the file in the message.
+// Blocks beyond 129 are left out with one log line.
+void ParseObjectList(std::string_view bytes, BlockTable& out, std::string_view what);
+// The file's text: CR LF lines, x and y rounded half to even.
+std::string FormatObjectList(const BlockTable& blocks);
+
+// Reads and writes a whole file. Writing is atomic (a temporary file renamed
+// over the old one); it throws ObjectListError when the file cannot be written.
+void ReadObjectListFile(const std::string& path, BlockTable& out);
+void WriteObjectListFile(const std::string& path, const BlockTable& blocks);
+
+// Level names become paths: lower-case letters, digits, '_' and '-' only.
+bool IsSafeLevelName(std::string_view level);
+
+// "data/levels/<level>.cfg", "data/scenes/<level>.cfg" below the game root,
+// and the current player's copies below the profile folder.
+std::string ShippedLevelPath(std::string_view level);
+std::string ShippedScenePath(std::string_view level);
+std::string LevelCopyPath(std::string_view level);
+std::string SceneCopyPath(std::string_view level);
+
+// The file side of loading and saving what the world record holds (the
+// runtime's own resets come on top, in the scene runtime):
+// - ReadLevelObjects: the image folder "images/levels/<level>/" through the
+//   archive, then world.objects from the shipped file or the player's copy;
+//   reading the copy also makes it the player's current level.
+// - WriteLevelObjects: world.objects to the shipped file (editor) or the
+//   copy, then the profile is saved.
+// - ReadSceneObjects / WriteSceneObjects: the same for the hidden-object scene
+//   of the current level ("ho/" images, world.sceneObjects, run-time fields
+//   of each object reset).
+// Each throws ObjectListError when its file cannot be read or written.
+void ReadLevelObjects(bool shipped);
+void WriteLevelObjects(bool shipped);
+void ReadSceneObjects(bool shipped);
+void WriteSceneObjects(bool shipped);
+
+// Changes to a player's copy of a level that is not loaded.
+// Index of the first block with that name, or -1.
+int FindInSavedLevel(std::string_view level, std::string_view name);
+void AddToSavedLevel(std::string_view level, std::string_view name, float x, float y,
+                     std::string_view kind);
+// Removes the first block with that name; the file is rewritten either way.
+void RemoveFromSavedLevel(std::string_view level, std::string_view name);
