@@ -1,13 +1,19 @@
 // artgen: paints the game's placeholder art from the recipes in content/art.
 //
 //   artgen --src content/art --out STAGE/images [--manifest FILE] [--sheet FILE]
+//          [--sprites content/sprites.txt] [--levels content/levels]
+//          [--items content/items.txt] [--only FOLDER]... [--except FOLDER]...
 //   artgen --one RECIPE.art OUT.png [--src content/art]
 //   artgen --layout OUT.png BASE.png [X Y PICTURE.png]...
 //
 // Every content/art/<folder>/<name>.art becomes <out>/<folder>/<name>.png; the
-// folders mirror the image archive. A PNG is rewritten only when its bytes
-// change, and images this tool made last time but no longer makes are removed
-// (the manifest remembers them), so the archive never packs a stale picture.
+// folders mirror the image archive. Every line of the sprite and item lists
+// without a recipe of its own is painted from a recipe written for it
+// (art_sprites.h). A PNG is rewritten only when its bytes change, and images
+// this tool made last time but no longer makes are removed (the manifest
+// remembers them), so the archive never packs a stale picture. `--only` and
+// `--except` narrow a run to some folders, so the build can paint each
+// level on its own and repaint only the level that changed.
 // Depends on the recipe painter (art_paint.h) and Cairo for the contact sheet.
 #include <cairo.h>  // the contact sheet of thumbnails
 
@@ -18,6 +24,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -26,6 +33,7 @@
 
 #include "art_paint.h"
 #include "art_recipe.h"
+#include "art_sprites.h"
 
 namespace fs = std::filesystem;
 
@@ -41,7 +49,22 @@ struct Options {
   fs::path sheet;
   fs::path one_recipe;
   fs::path one_output;
+  fs::path sprites;
+  fs::path items;
+  fs::path levels;
+  std::vector<std::string> only;
+  std::vector<std::string> except;
 };
+
+// A folder inside the run: below one of `only` (when any is given) and below
+// none of `except`.
+bool InScope(const Options& options, const std::string& folder) {
+  const auto below = [&folder](const std::string& prefix) {
+    return folder == prefix || folder.rfind(prefix + "/", 0) == 0;
+  };
+  if (!options.only.empty() && std::none_of(options.only.begin(), options.only.end(), below)) return false;
+  return std::none_of(options.except.begin(), options.except.end(), below);
+}
 
 struct Painted {
   std::string name;  // folder/name
@@ -52,6 +75,7 @@ struct Painted {
 void Usage() {
   std::fprintf(stderr,
                "usage: artgen --src DIR --out DIR [--manifest FILE] [--sheet FILE]\n"
+               "              [--sprites FILE] [--levels DIR] [--items FILE] [--only FOLDER]... [--except FOLDER]...\n"
                "       artgen --one RECIPE.art OUT.png [--src DIR]\n"
                "       artgen --layout OUT.png BASE.png [X Y PICTURE.png]...\n");
 }
@@ -93,6 +117,25 @@ bool WriteIfChanged(const fs::path& path, const std::vector<uint8_t>& bytes) {
   return !error;
 }
 
+// Paints recipe text. A fault is reported against `shown_name` and, for a
+// written recipe, its line; a recipe made for a list line names that line.
+std::optional<art::Picture> PaintText(const std::string& text, const fs::path& src, art::FontShelf& fonts,
+                                      const std::string& shown_name, bool written_for_a_line) {
+  art::PaintSetup setup;
+  setup.fonts = &fonts;
+  setup.load_include = [&src](const std::string& path) { return ReadText(src / path); };
+  try {
+    return art::PaintRecipe(art::ParseRecipe(text), setup);
+  } catch (const art::RecipeError& error) {
+    if (written_for_a_line) {
+      std::fprintf(stderr, "artgen: %s: %s\n", shown_name.c_str(), error.what());
+    } else {
+      std::fprintf(stderr, "artgen: %s:%d: %s\n", shown_name.c_str(), error.line(), error.what());
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<art::Picture> PaintFile(const fs::path& recipe_path, const fs::path& src, art::FontShelf& fonts,
                                       const std::string& shown_name) {
   const std::optional<std::string> text = ReadText(recipe_path);
@@ -100,15 +143,64 @@ std::optional<art::Picture> PaintFile(const fs::path& recipe_path, const fs::pat
     std::fprintf(stderr, "artgen: %s: cannot be read\n", shown_name.c_str());
     return std::nullopt;
   }
-  art::PaintSetup setup;
-  setup.fonts = &fonts;
-  setup.load_include = [&src](const std::string& path) { return ReadText(src / path); };
-  try {
-    return art::PaintRecipe(art::ParseRecipe(*text), setup);
-  } catch (const art::RecipeError& error) {
-    std::fprintf(stderr, "artgen: %s:%d: %s\n", shown_name.c_str(), error.line(), error.what());
+  return PaintText(*text, src, fonts, shown_name, false);
+}
+
+// One picture of the run: a recipe file, or a recipe written for a list line.
+struct Job {
+  std::string folder, stem, shown;
+  fs::path recipe;            // empty for a written recipe
+  std::string written;
+};
+
+// Reads a sprite or item list; its faults are printed as LIST:LINE: MESSAGE.
+std::optional<std::vector<art::SpriteLine>> ReadList(const fs::path& path, bool items) {
+  const std::optional<std::string> text = ReadText(path);
+  if (!text) {
+    std::fprintf(stderr, "artgen: %s: cannot be read\n", path.c_str());
+    return std::nullopt;
   }
-  return std::nullopt;
+  std::vector<art::ListFault> faults;
+  std::vector<art::SpriteLine> lines = items ? art::ReadItemList(*text, faults) : art::ReadSpriteList(*text, faults);
+  for (const art::ListFault& fault : faults) {
+    std::fprintf(stderr, "artgen: %s:%d: %s\n", path.c_str(), fault.line, fault.message.c_str());
+  }
+  if (!faults.empty()) return std::nullopt;
+  return lines;
+}
+
+// Recipes written for the list lines in scope that have no recipe file.
+bool AddListJobs(const Options& options, std::vector<Job>& jobs) {
+  bool ok = true;
+  std::map<std::string, std::map<std::string, std::pair<double, double>>> placed;  // by level
+  for (const auto& [list, items] : {std::pair{options.sprites, false}, std::pair{options.items, true}}) {
+    if (list.empty()) continue;
+    const std::optional<std::vector<art::SpriteLine>> lines = ReadList(list, items);
+    if (!lines) {
+      ok = false;
+      continue;
+    }
+    for (const art::SpriteLine& line : *lines) {
+      if (!InScope(options, line.folder)) continue;
+      std::error_code error;
+      if (fs::exists(options.src / line.folder / (line.name + ".art"), error)) continue;  // its own recipe wins
+      art::Walk walk = art::Walk::kUnknown;
+      if (line.kind == "area" && !options.levels.empty()) {
+        const std::string level = line.folder.substr(line.folder.find('/') + 1);
+        auto found = placed.find(level);
+        if (found == placed.end()) {
+          const std::optional<std::string> text = ReadText(options.levels / (level + ".cfg"));
+          found = placed.emplace(level, art::ReadObjectCentres(text.value_or(""))).first;
+        }
+        if (auto at = found->second.find(line.name); at != found->second.end()) {
+          walk = art::WalkOf(line.name, at->second.first, at->second.second);
+        }
+      }
+      jobs.push_back(Job{line.folder, line.name, list.string() + ":" + std::to_string(line.line), {},
+                         art::SpriteRecipe(line, walk)});
+    }
+  }
+  return ok;
 }
 
 std::vector<fs::path> FindRecipes(const fs::path& src) {
@@ -205,15 +297,23 @@ int PaintAll(const Options& options, art::FontShelf& fonts) {
     std::fprintf(stderr, "artgen: no recipes under %s\n", options.src.c_str());
     return 1;
   }
+  std::vector<Job> jobs;
+  for (const fs::path& relative : recipes) {
+    const std::string folder = relative.parent_path().generic_string();
+    if (!InScope(options, folder)) continue;
+    jobs.push_back(Job{folder, relative.stem().string(), (fs::path("content/art") / relative).string(),
+                       options.src / relative, {}});
+  }
+  int failures = AddListJobs(options, jobs) ? 0 : 1;
   std::vector<Painted> painted;
   std::set<std::string> written;
-  int failures = 0;
-  for (const fs::path& relative : recipes) {
-    const fs::path folder = relative.parent_path();
-    const std::string stem = relative.stem().string();
-    const std::string shown = (fs::path("content/art") / relative).string();
+  for (const Job& job : jobs) {
+    const fs::path folder = job.folder;
+    const std::string& stem = job.stem;
     const auto begin = std::chrono::steady_clock::now();
-    std::optional<art::Picture> picture = PaintFile(options.src / relative, options.src, fonts, shown);
+    std::optional<art::Picture> picture =
+        job.recipe.empty() ? PaintText(job.written, options.src, fonts, job.shown, true)
+                           : PaintFile(job.recipe, options.src, fonts, job.shown);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     if (!picture) {
       ++failures;
@@ -230,7 +330,8 @@ int PaintAll(const Options& options, art::FontShelf& fonts) {
   }
   // Pictures made last time whose recipe has gone.
   for (const std::string& old : ReadManifest(options.manifest)) {
-    if (written.count(old) == 0 && old.find("..") == std::string::npos) {
+    if (written.count(old) == 0 && old.find("..") == std::string::npos &&
+        InScope(options, fs::path(old).parent_path().generic_string())) {
       std::error_code error;
       fs::remove(options.out / old, error);
     }
@@ -303,6 +404,16 @@ int main(int argc, char** argv) {
       options.manifest = next();
     } else if (arg == "--sheet") {
       options.sheet = next();
+    } else if (arg == "--sprites") {
+      options.sprites = next();
+    } else if (arg == "--items") {
+      options.items = next();
+    } else if (arg == "--levels") {
+      options.levels = next();
+    } else if (arg == "--only") {
+      options.only.push_back(next().generic_string());
+    } else if (arg == "--except") {
+      options.except.push_back(next().generic_string());
     } else if (arg == "--one") {
       options.one_recipe = next();
       options.one_output = next();

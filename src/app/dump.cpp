@@ -1,6 +1,7 @@
 // Builds the state dump from the engine, the shell and the profiles.
 #include "app/dump.h"
 
+#include "app/dump_world.h"
 #include "app/frame.h"
 #include "app/screens.h"
 #include "app/shell.h"
@@ -26,6 +27,25 @@ JsonValue PlayingTracks(const tmusic& tracks) {
   for (std::size_t i = 0; i < tracks.count(); ++i)
     if (tracks.is_playing(tracks[i].name)) names.Append(tracks[i].name);
   return names;
+}
+
+// Every control of every visible window, by name.
+JsonValue VisibleControls() {
+  JsonValue controls = JsonValue::MakeObject();
+  for (std::size_t i = 0; i < gui_count(); ++i) {
+    const ielement& e = gui_at(static_cast<int>(i));
+    if (!e.is_child || !gui_at(e.parent).visible) continue;
+    JsonValue control = JsonValue::MakeObject();
+    control.Set("name", e.name);
+    control.Set("visible", e.visible);
+    control.Set("disabled", e.disabled);
+    control.Set("text", e.text);
+    control.Set("checked", e.checked);
+    control.Set("value", static_cast<double>(e.value));
+    control.Set("selected", e.selected);
+    controls.Set(e.name, std::move(control));
+  }
+  return controls;
 }
 
 }  // namespace
@@ -55,6 +75,11 @@ JsonValue BuildStateDump() {
   splash_state.Set("fade_a", splash.fade_a);
   splash_state.Set("fade_b", splash.fade_b);
   dump.Set("splash", std::move(splash_state));
+  JsonValue volumes = JsonValue::MakeObject();
+  volumes.Set("music", music.volume);
+  volumes.Set("effects", sounds.volume);
+  volumes.Set("ambience", ambience.volume);
+  dump.Set("volumes", std::move(volumes));
   dump.Set("music", PlayingTracks(music));
   dump.Set("ambience", PlayingTracks(ambience));
   dump.Set("cursor", world.cursor_drawn);
@@ -76,8 +101,15 @@ JsonValue BuildStateDump() {
   options.Set("environment_volume", o.environment_volume);
   options.Set("fullscreen", o.fullscreen);
   options.Set("custom_cursor", o.custom_cursor);
+  options.Set("tutorial_offered", o.tutorial_offered);
+  options.Set("tutorial_step", o.tutorial_step);
   dump.Set("options", std::move(options));
+  dump.Set("message", WindowVisible("wnd_msg") && gui_get("memo_m") != nullptr
+                          ? JsonValue(gui_get("memo_m")->text)
+                          : JsonValue());
+  dump.Set("controls", VisibleControls());
 
+  DumpWorld(dump);
   dump.Set("strings_count", game_strings.count());
   dump.Set("timers", TimerCount());
   return dump;

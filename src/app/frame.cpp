@@ -15,15 +15,39 @@
 #include "res/sounds.h"
 #include "res/strings.h"
 #include "ui/gui.h"
+#include "world/inventory.h"
 #include "world/world.h"
 
 int fade_level = 0;
 bool tick_click = false;
+TParticleSystem screen_particles;
 
 namespace {
 
 constexpr int kFadeStep = 5;
 bool g_focus_regained = false;
+
+// The panel takes its turn over a level, unless a window covers the level
+// or the tutorial's first question is waiting for an answer.
+bool PanelShown() {
+  if (IsCutsceneLevel(world.levelName) || !WindowVisible("wnd_game") || world.documentMode)
+    return false;
+  for (const char* name : {"wnd_pause", "wnd_diary", "wnd_popup", "wnd_help", "wnd_opt"})
+    if (WindowVisible(name)) return false;
+  return !WindowVisible("wnd_instr") || CurrentProfiles().options.tutorial_step != 0;
+}
+
+void PanelStep() {
+  if (!PanelShown()) return;
+  // The diary button keeps working over close-ups and puzzles.
+  const int modal = gui_modal;
+  gui_modal = -1;
+  if (WindowVisible("wnd_puzzle") || WindowVisible("wnd_zoomin"))
+    if (ielement* diary = gui_get("btn_diary")) diary->update();
+  gui_modal = modal;
+  InventoryStrip(272.0f, 703.0f);
+  PopupFrame();
+}
 
 // Everything of the tick that can fail: a failure saves the game and ends it.
 void GuardedTick() {
@@ -33,8 +57,12 @@ void GuardedTick() {
   gui_update();
   // Whatever view a window set, what follows is drawn on the plain screen.
   DrawList.camera(nullptr);
-  // The game panel, the inventory strip, the scene message and the screen
-  // particles take their turns here once the world has them.
+  PanelStep();
+  if (WindowVisible("wnd_ho")) PopupFrame();
+  if (!IsCutsceneLevel(world.levelName) && !world.documentMode)
+    UpdateAndDraw(screen_particles);
+  else
+    screen_particles.count = 0;
   fade_level -= kFadeStep;
   if (fade_level <= 0) fade_level = 0;
   if (fade_level > 0)
@@ -152,4 +180,5 @@ void ResetFrame() {
   fade_level = 0;
   tick_click = false;
   g_focus_regained = false;
+  screen_particles.count = 0;
 }

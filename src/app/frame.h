@@ -2,11 +2,16 @@
 // and the draw, update and activate callbacks.
 #pragma once
 
+#include "fx/particles.h"
+
 // Opacity (0..255) of the black cover over everything; a change of screen
 // sets it to 255 and each tick lowers it by 5.
 extern int fade_level;
 // Whether the left button was clicked since the previous tick.
 extern bool tick_click;
+
+// Screen-wide sparkles (the diary button's), stepped once a tick over a level.
+extern TParticleSystem screen_particles;
 
 void FrameTick();
 void MusicSelector();

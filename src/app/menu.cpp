@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/cutscenes.h"
+#include "app/frame.h"
+#include "app/help_pages.h"
 #include "app/options.h"
 #include "app/profile_dialog.h"
 #include "app/screens.h"
@@ -21,6 +24,7 @@
 #include "res/strings.h"
 #include "ui/controls.h"
 #include "ui/gui.h"
+#include "world/scene.h"
 #include "world/world.h"
 
 MenuState menu;
@@ -37,14 +41,66 @@ constexpr int kHandCursor = 1;
 constexpr uint32_t kMenuWordColour = 0x338888;
 constexpr uint32_t kDialogTextColour = 0xBEB37E;
 
+constexpr int kDialogDim = 128;
+
 constexpr float kTitleTop = 250.0f;
 constexpr int kLeafCell = 128;
 constexpr uint32_t kLeafTints[3] = {0xFFFFFF, 0x88FFFF, 0xFF88FF};
+
+// Shows the game window at the level the player is in; the screen fades in
+// from black.
+void EnterLevel(const std::string& level) {
+  ShowWindow("wnd_game", true);
+  ShowWindow("wnd_menu", false);
+  fade_level = 255;
+  world.levelName = level;
+  LoadLevel(false);
+}
+
+void PlayProcedure() {
+  Profiles& profiles = CurrentProfiles();
+  // Nobody to play as (a hand-edited profile file): choose a player first.
+  if (profiles.current_player.empty()) {
+    OpenProfiles();
+    return;
+  }
+  ShowWindow("btn_yes", true);
+  ShowWindow("btn_no", true);
+  if (ielement* instructions = gui_get("wnd_instr")) {
+    instructions->visible = false;
+    instructions->modal = true;
+    instructions->dim = kDialogDim;
+  }
+  ResetCutscenes();
+  // The credits are left by a click that restores the level played before;
+  // a credits level saved as current means the story is over, so "play"
+  // shows the ending again.
+  if (profiles.current_level == "credits") profiles.current_level = "outro";
+  // A profile without progress starts at the beginning of the story.
+  if (profiles.current_level.empty()) profiles.current_level = "intro";
+  EnterLevel(profiles.current_level);
+}
 
 void ExitProcedure() { ShowWindow("wnd_econf", true); }
 void ExitYesProcedure() { StopEngine(); }
 void ExitNoProcedure() { ShowWindow("wnd_econf", false); }
 void MessageOkProcedure() { ShowWindow("wnd_msg", false); }
+
+}  // namespace
+
+void ShowCredits() {
+  cutscenes.credits_started = false;
+  Profiles& profiles = CurrentProfiles();
+  cutscenes.level_before_credits = profiles.current_level;
+  EnterLevel("credits");
+}
+
+void ShowMessageBox(std::string_view key) {
+  if (ielement* memo = gui_get("memo_m")) memo->text = game_strings.get(key);
+  ShowWindow("wnd_msg", true);
+}
+
+namespace {
 
 void AddButton(const char* name, float x, float y, float w, float h, const char* caption,
                const char* skin, UiProc click) {
@@ -183,6 +239,9 @@ void ResetMenu() { menu = MenuState{}; }
 
 void MenuProcedure() {
   menu.t += 0.2f;
+  // Nobody can play without a profile: the profiles window stays up until
+  // one exists.
+  if (!WindowVisible("wnd_prof") && CurrentProfiles().players.empty()) OpenProfiles();
   DrawList.image("menu_bg", 255, 0.0f, 0.0f);
   DrawLightning();
   DrawLeaves();
@@ -200,11 +259,10 @@ void MenuProcedure() {
 void BuildMenuControls(const char* window) {
   const std::string_view name = window != nullptr ? window : "";
   if (name == "wnd_menu") {
-    // Play, options, help and credits are wired by the screens they open.
-    AddMenuWord("btn_1", 384.0f, 512.0f, "play", 1.0f, nullptr);
+    AddMenuWord("btn_1", 384.0f, 512.0f, "play", 1.0f, PlayProcedure);
     AddMenuWord("btn_3", 128.0f, 640.0f, "options", 0.8f, OpenOptions);
-    AddMenuWord("btn_4", 128.0f, 704.0f, "help", 0.8f, nullptr);
-    AddMenuWord("btn_4a", 640.0f, 640.0f, "credits", 0.8f, nullptr);
+    AddMenuWord("btn_4", 128.0f, 704.0f, "help", 0.8f, OpenHelpPages);
+    AddMenuWord("btn_4a", 640.0f, 640.0f, "credits", 0.8f, ShowCredits);
     AddMenuWord("btn_5", 640.0f, 704.0f, "exit", 0.8f, ExitProcedure);
   } else if (name == "wnd_econf") {
     AddMemo("memo_ec", "exit_conf");

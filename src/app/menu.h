@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "engine/render.h"
@@ -46,3 +47,10 @@ void MenuProcedure();
 // Creates the controls of "wnd_menu", "wnd_econf" and "wnd_msg" after their
 // window; any other window name is left alone.
 void BuildMenuControls(const char* window);
+
+// The message box: the text of `key` in "memo_m", and "wnd_msg" shown.
+void ShowMessageBox(std::string_view key);
+
+// The credits button, also where the ending leads: the credits roll as a
+// level of their own, and the level played before is remembered.
+void ShowCredits();

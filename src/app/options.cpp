@@ -5,6 +5,7 @@
 #include <memory>
 #include <string_view>
 
+#include "app/menu.h"
 #include "app/screens.h"
 #include "engine/engine.h"
 #include "engine/keys.h"
@@ -122,8 +123,7 @@ void OptionsProcedure() {
 void FullScreenBoxClicked() {
   if (!DesktopTooSmall()) return;
   SetCheck("check_1", true);
-  if (ielement* memo = gui_get("memo_m")) memo->text = game_strings.get("resolution");
-  ShowWindow("wnd_msg", true);
+  ShowMessageBox("resolution");
 }
 
 void OptionsOkClicked() {

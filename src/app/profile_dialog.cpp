@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/menu.h"
 #include "app/options.h"
 #include "app/screens.h"
 #include "engine/engine.h"
@@ -41,11 +42,6 @@ void FillListFromPlayers(ielement& list) {
   for (const std::string& name : CurrentProfiles().players) list.items.append(name);
 }
 
-void ShowMessage(const char* key) {
-  if (ielement* memo = Control("memo_m")) memo->text = game_strings.get(key);
-  ShowWindow("wnd_msg", true);
-}
-
 // The edit shows what the engine holds as typed, so both are emptied.
 void ClearNameField(ielement& edit) {
   edit.text.clear();
@@ -69,11 +65,11 @@ void TryCreate(ielement& list, ielement& edit) {
   switch (result.outcome) {
     case CreatePlayerOutcome::Exists:
       list.selected = static_cast<int>(result.index);
-      ShowMessage("player_exists");
+      ShowMessageBox("player_exists");
       ClearNameField(edit);
       break;
     case CreatePlayerOutcome::Full:
-      ShowMessage("max_prof");
+      ShowMessageBox("max_prof");
       ClearNameField(edit);
       break;
     case CreatePlayerOutcome::Created:

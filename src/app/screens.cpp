@@ -10,6 +10,9 @@
 #include "res/strings.h"
 #include "app/shell.h"
 #include "ui/gui.h"
+#include "world/inventory.h"
+#include "world/object_list.h"
+#include "world/scene.h"
 #include "world/world.h"
 
 SplashState splash;
@@ -29,12 +32,6 @@ bool WindowVisible(const char* name) {
 
 void ShowWindow(const char* name, bool visible) {
   if (ielement* e = gui_get(name)) e->visible = visible;
-}
-
-void ShowSceneMessage(const char* key) {
-  // The scene's message line belongs to the inventory strip, which draws it;
-  // until then the message is logged so that it is not lost.
-  LogLine(std::string("Scene message: ") + game_strings.get(key), true);
 }
 
 void SplashProcedure() {
@@ -78,8 +75,18 @@ void PauseProcedure() {
 }
 
 void SaveGame() {
-  // The hidden-object scene and the level save themselves here once the
-  // world can be left and entered.
+  // A copy that cannot be written is logged and the rest is still saved, so
+  // quitting never loses more than that one copy.
+  try {
+    if (WindowVisible("wnd_ho") && !world.levelName.empty()) WriteSceneObjects(false);
+  } catch (const ObjectListError& error) {
+    LogLine(std::string("SAVE: the hidden-object scene was not saved: ") + error.what(), true);
+  }
+  try {
+    if (WindowVisible("wnd_game") && !world.levelName.empty()) SaveLevel(false);
+  } catch (const ObjectListError& error) {
+    LogLine(std::string("SAVE: the level was not saved: ") + error.what(), true);
+  }
   SaveProfile();
 }
 

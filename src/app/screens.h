@@ -16,8 +16,6 @@ void PauseProcedure();
 void ReturnToMenu();
 // Saves what the player is in, then the profile (quitting, the menu, errors).
 void SaveGame();
-// Shows a message in the scene's message line.
-void ShowSceneMessage(const char* key);
 // Whether the named window exists and is visible.
 bool WindowVisible(const char* name);
 void ShowWindow(const char* name, bool visible);

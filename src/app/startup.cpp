@@ -1,5 +1,6 @@
 // Program entry, the load callback and the exit callback.
 #include "app/automation.h"
+#include "app/cutscenes.h"
 #include "app/frame.h"
 #include "app/menu.h"
 #include "app/screens.h"
@@ -20,9 +21,11 @@
 #include "engine/log.h"
 #include "engine/random.h"
 #include "profile/profiles.h"
+#include "profile/progress.h"
 #include "res/images.h"
 #include "res/sounds.h"
 #include "res/strings.h"
+#include "ui/gui.h"
 
 namespace {
 
@@ -137,13 +140,19 @@ void LoadCallback() {
   ambience.volume = options.environment_volume;
 
   ResetMenu();
+  cutscenes = CutsceneState{};
   BuildWindows();
-  // The check and repair of the player's level and scene copies joins here.
+  // Damaged level or scene copies start the player's game over, with word why.
+  if (!VerifyPlayerFiles()) {
+    if (ielement* memo = gui_get("memo_m")) memo->text = game_strings.get("crash");
+    ShowWindow("wnd_msg", true);
+  }
   g_shell.load_complete = true;
 }
 
 void ExitCallback() {
   // Leaving the credits puts the player back where the credits began.
+  RestoreLevelAfterCredits();
   SaveGame();
   const std::string link = game_strings.get("survey_link");
   if (!IsOpenableLink(link)) return;

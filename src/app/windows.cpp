@@ -3,12 +3,18 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
+#include "app/game_windows.h"
+#include "app/help_pages.h"
+#include "app/instructions.h"
 #include "app/menu.h"
 #include "app/options.h"
 #include "app/profile_dialog.h"
 #include "app/screens.h"
+#include "res/strings.h"
 #include "ui/gui.h"
+#include "world/scene.h"
 
 namespace {
 
@@ -19,6 +25,7 @@ struct WindowRow {
   bool modal;  // modal windows also dim the screen behind them
   const char* skin;
   UiProc procedure;
+  const char* caption = nullptr;  // key of the title drawn on the window
 };
 
 constexpr int kDim = 128;
@@ -29,23 +36,23 @@ const std::array<WindowRow, 21> kWindows{{
     {"wnd_splash", 0, 0, 1024, 768, true, false, "", SplashProcedure},
     {"wnd_menu", 0, 0, 1024, 768, false, false, "", MenuProcedure},
     {"wnd_econf", 282, 224, 460, 320, false, true, "gwnd_conf", nullptr},
-    {"wnd_tutorial", 256, 128, 512, 512, false, true, "", nullptr},
+    {"wnd_tutorial", 256, 128, 512, 512, false, true, "", HelpPagesProcedure},
     {"wnd_prof", 256, 128, 512, 512, false, true, "gwnd_prof", nullptr},
     {"wnd_dconf", 282, 224, 460, 320, false, true, "gwnd_conf", nullptr},
-    {"wnd_game", 0, 0, 1024, 768, false, false, "", nullptr},
+    {"wnd_game", 0, 0, 1024, 768, false, false, "", GameWindowProcedure},
     {"wnd_popup", 282, 224, 460, 320, false, true, "", nullptr},
     {"wnd_qhint", 282, 224, 460, 320, false, true, "", nullptr},
     {"wnd_zoomin", 0, 0, 1024, 768, false, true, "", nullptr},
     {"wnd_puzzle", 0, 0, 1024, 768, false, true, "", nullptr},
     {"wnd_help", 282, 224, 460, 320, false, true, "", nullptr},
     {"wnd_ho", 0, 0, 1024, 768, false, false, "", nullptr},
-    {"wnd_instr", 0, 0, 1024, 768, false, true, "", nullptr},
+    {"wnd_instr", 0, 0, 1024, 768, false, true, "", InstructionsProcedure},
     {"wnd_diary", 0, 0, 1024, 768, false, true, "", nullptr},
     {"wnd_opt", 256, 128, 512, 512, false, true, "gwnd_opt", nullptr},
     {"wnd_pause", 384, 256, 256, 256, false, true, "", PauseProcedure},
-    {"wnd_esave", 320, 256, 384, 256, false, true, "gwnd_conf", nullptr},
-    {"wnd_eload", 320, 256, 384, 256, false, true, "gwnd_conf", nullptr},
-    {"wnd_eadd", 320, 256, 384, 256, false, true, "gwnd_conf", nullptr},
+    {"wnd_esave", 320, 256, 384, 256, false, true, "gwnd_conf", nullptr, "save"},
+    {"wnd_eload", 320, 256, 384, 256, false, true, "gwnd_conf", nullptr, "load"},
+    {"wnd_eadd", 320, 256, 384, 256, false, true, "gwnd_conf", nullptr, "add_item"},
     {"wnd_msg", 282, 224, 460, 320, false, true, "gwnd_conf", nullptr},
 }};
 
@@ -53,7 +60,9 @@ const std::array<WindowRow, 21> kWindows{{
 
 void BuildWindows() {
   for (const WindowRow& row : kWindows) {
-    auto window = std::make_unique<iwindow>(row.name, row.x, row.y, row.w, row.h, "", row.visible);
+    const std::string caption = row.caption != nullptr ? game_strings.get(row.caption) : "";
+    auto window = std::make_unique<iwindow>(row.name, row.x, row.y, row.w, row.h, caption,
+                                            row.visible);
     window->modal = row.modal;
     window->dim = row.modal ? kDim : 0;
     window->graphic = row.skin;
@@ -62,7 +71,10 @@ void BuildWindows() {
     gui_set_parent();
     // This window's controls are created here, by the menus and dialogs.
     BuildMenuControls(row.name);
+    BuildHelpPagesControls(row.name);
     BuildProfileControls(row.name);
+    BuildGameControls(row.name);
+    BuildInstructionsControls(row.name);
     BuildOptionsControls(row.name);
   }
 }

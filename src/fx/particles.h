@@ -61,9 +61,13 @@ void UpdateAndDraw(TParticleSystem& ps);
 
 // The named effects.
 void EmitGlint(TParticleSystem& ps, float x, float y);                // "p_glint"
-void EmitStar(TParticleSystem& ps, float x, float y);                 // "p_star" round an entrance
-void EmitGhost(TParticleSystem& ps, float x, float y, float orbit);   // two "p_ghost"
+// One "p_star" somewhere in x-50..x+49, y-10..y+64, rising.
+void EmitStar(TParticleSystem& ps, float x, float y);
+// Two "p_ghost" wisps, 20 px from (x, y) at the orbit angle and opposite it.
+void EmitGhost(TParticleSystem& ps, float x, float y, float orbit);
 void EmitSparkTrail(TParticleSystem& ps, float x, float y);           // flying inventory entry
 void EmitSparkFound(TParticleSystem& ps, float x, float y);           // found hidden thing
 void EmitSparkHint(TParticleSystem& ps, float x, float y);            // hint ring
+// The 26 sparks of a finished hint recharge, over the rectangle (x, y, w, h).
+void EmitSparkRecharge(TParticleSystem& ps, float x, float y, float w, float h);
 void EmitFog(TParticleSystem& ps, float x, float y);                  // "p_fog" penalty

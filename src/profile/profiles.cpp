@@ -11,6 +11,7 @@
 #include "engine/ini.h"
 #include "engine/log.h"
 #include "profile/player_folder.h"
+#include "profile/progress.h"
 
 namespace {
 
@@ -124,7 +125,10 @@ void LoadPlayerList() {
   }
 }
 
-void ResetProfileDefaults() { g_profiles.options = PlayerOptions{}; }
+void ResetProfileDefaults() {
+  g_profiles.options = PlayerOptions{};
+  FreshProgress();
+}
 
 void LoadProfile() {
   struct stat info {};
@@ -147,6 +151,7 @@ void LoadProfile() {
   o.custom_cursor = IniReadBool(p, "opt_ccursor");
   o.tutorial_offered = IniReadBool(p, "opt_tut");
   o.tutorial_step = IniReadInt(p, "opt_inum");
+  ReadProgress(p);
 }
 
 bool SavePlayerList() {
@@ -182,6 +187,7 @@ bool SaveProfile() {
   IniWriteBool(p, "opt_ccursor", o.custom_cursor);
   IniWriteBool(p, "opt_tut", o.tutorial_offered);
   IniWriteInt(p, "opt_inum", o.tutorial_step);
+  WriteProgress(p);
   return IniSave(ProfileFilePath());
 }
 
@@ -197,6 +203,7 @@ CreatePlayerResult CreatePlayer(const std::string& name) {
   const std::string old_current = pr.current_player;
   const PlayerOptions old_options = pr.options;
   const bool had_section = IniIsSection(name);
+  const bool had_inventory = IniIsSection(name + "_inv");
   pr.current_player = name;
   pr.players.append(name);
   ResetProfileDefaults();
@@ -207,6 +214,12 @@ CreatePlayerResult CreatePlayer(const std::string& name) {
     pr.current_player = old_current;
     pr.options = old_options;
     if (!had_section) IniDelete(name, "");
+    if (!had_inventory) IniDelete(name + "_inv", "");
+    // The previous player's game comes back as last saved.
+    if (old_current.empty())
+      FreshProgress();
+    else
+      ReadProgress(old_current);
     WriteNameList(pr.players, kPlayersSection, kPlayerListKey, '/');
     IniWriteString(kPlayersSection, kCurrentPlayerKey, pr.current_player);
     return {CreatePlayerOutcome::NotSaved, 0};

@@ -25,6 +25,9 @@ struct Profiles {
   TF_list players;
   std::string current_player;
   PlayerOptions options;
+  // "lev_current": the level the player is in, e.g. "intro"; set when a
+  // level is read from the player's copy, saved with the progress.
+  std::string current_level;
   // Where "data/" is found: "" for the current folder, which start-up makes
   // the game root; otherwise a folder ending with '/'.
   std::string game_root;
@@ -51,14 +54,16 @@ void WriteNameList(const TF_list& list, std::string_view section, std::string_vi
 // Loads "data.ini" and reads the player list and the current player. Names
 // that are not letters and digits are left out with a log line.
 void LoadPlayerList();
-// Reads the current player's options ("data.ini" already loaded), or the
-// defaults when there is no profile file.
+// Reads the current player's options and progress ("data.ini" already
+// loaded), or the defaults when there is no profile file.
 void LoadProfile();
+// The default options and a new game in memory; writes nothing.
 void ResetProfileDefaults();
 // Writes the "players" section and saves "data.ini". False when the save failed.
 bool SavePlayerList();
-// Writes the players and the current player's options and saves "data.ini";
-// with no current player the file is deleted. False when that failed.
+// Writes the players and the current player's options and progress and
+// saves "data.ini"; with no current player the file is deleted (or, when
+// players are listed, only the list is written). False when that failed.
 bool SaveProfile();
 
 // --- Creating, choosing and deleting players ----------------------------------

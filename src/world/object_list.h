@@ -4,6 +4,7 @@
 // each player's working copies, which are the saved state of every level.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -29,15 +30,24 @@ using BlockTable = FixedList<ObjectBlock, MAX_OBJECTS>;
 
 // Reads a list from bytes (LF or CR LF lines; names and kinds taken whole;
 // numbers read as reals, the rest of their line skipped). Throws
-// ObjectListError on a malformed list; `what` names the file in the message.
-// Blocks beyond 129 are left out with one log line.
-void ParseObjectList(std::string_view bytes, BlockTable& out, std::string_view what);
+// ObjectListError on a malformed list (a missing line, a number that does
+// not parse, a negative or absurd count); `what` names the file in the
+// message, and `out` keeps the blocks read before the fault. Blocks beyond
+// 129 are read but left out, with one log line. Returns the count the list
+// declares, which is more than out.size() only for such an overfull list.
+std::size_t ParseObjectList(std::string_view bytes, BlockTable& out, std::string_view what);
 // The file's text: CR LF lines, x and y rounded half to even.
 std::string FormatObjectList(const BlockTable& blocks);
+// Nearest whole number, halves to the even neighbour (100.5 -> 100,
+// 101.5 -> 102): how positions are saved, in the lists and the profile.
+double RoundToSaved(double v);
 
-// Reads and writes a whole file. Writing is atomic (a temporary file renamed
-// over the old one); it throws ObjectListError when the file cannot be written.
-void ReadObjectListFile(const std::string& path, BlockTable& out);
+// Reads and writes a whole file. Reading returns what ParseObjectList does
+// and throws ObjectListError when the file is missing or unreadable too.
+// Writing is atomic (a temporary file renamed over the old one); it throws
+// ObjectListError, and leaves the old file, when the file cannot be written
+// or a name or kind holds a line break.
+std::size_t ReadObjectListFile(const std::string& path, BlockTable& out);
 void WriteObjectListFile(const std::string& path, const BlockTable& blocks);
 
 // Level names become paths: lower-case letters, digits, '_' and '-' only.
@@ -60,13 +70,18 @@ std::string SceneCopyPath(std::string_view level);
 // - ReadSceneObjects / WriteSceneObjects: the same for the hidden-object scene
 //   of the current level ("ho/" images, world.sceneObjects, run-time fields
 //   of each object reset).
-// Each throws ObjectListError when its file cannot be read or written.
+// Each throws ObjectListError when its file cannot be read or written, or the
+// level name is refused (with a log line). A failed read leaves the objects
+// read before the fault in the list.
 void ReadLevelObjects(bool shipped);
 void WriteLevelObjects(bool shipped);
 void ReadSceneObjects(bool shipped);
 void WriteSceneObjects(bool shipped);
 
-// Changes to a player's copy of a level that is not loaded.
+// Changes to a player's copy of a level that is not loaded. Each throws
+// ObjectListError as the reads and writes above do. A copy holding more than
+// 129 objects is never rewritten (one log line), and nothing is added to a
+// full one.
 // Index of the first block with that name, or -1.
 int FindInSavedLevel(std::string_view level, std::string_view name);
 void AddToSavedLevel(std::string_view level, std::string_view name, float x, float y,

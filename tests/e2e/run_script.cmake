@@ -6,6 +6,14 @@ file(MAKE_DIRECTORY ${WORK}/home)
 get_filename_component(game_dir ${GAME} DIRECTORY)
 get_filename_component(script_name ${SCRIPT} NAME)
 configure_file(${SCRIPT} ${WORK}/${script_name} COPYONLY)
+# A script may come with two CMake files beside it: NAME.setup.cmake prepares
+# the per-user folder before the game starts (a hand-edited profile, say), and
+# NAME.check.cmake looks at the files the run left behind. Both see WORK and
+# HOME (the per-user folder).
+get_filename_component(script_dir ${SCRIPT} DIRECTORY)
+get_filename_component(script_stem ${SCRIPT} NAME_WE)
+set(HOME ${WORK}/home)
+include(${script_dir}/${script_stem}.setup.cmake OPTIONAL)
 execute_process(
   COMMAND ${GAME} --headless --seed 1 --log --root ${game_dir} --home ${WORK}/home
           --script ${WORK}/${script_name}
@@ -14,6 +22,8 @@ execute_process(
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${SCRIPT} ended with status ${status}")
 endif()
+
+include(${script_dir}/${script_stem}.check.cmake OPTIONAL)
 
 file(GLOB logs ${WORK}/home/Quillmoor/*/log.txt)
 list(LENGTH logs log_count)

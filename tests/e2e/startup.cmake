@@ -30,7 +30,10 @@ file(READ ${profile}/data.ini saved)
 string(CONCAT expected
   "[ players ]\nopt_plist = Ann/Bob\nopt_player = Ann\n\n"
   "[ Ann ]\nopt_mvolume = 40\nopt_svolume = 75\nopt_evolume = 75\n"
-  "opt_fullscreen = FALSE\nopt_ccursor = TRUE\nopt_tut = FALSE\nopt_inum = 0\n")
+  "opt_fullscreen = FALSE\nopt_ccursor = TRUE\nopt_tut = FALSE\nopt_inum = 0\n"
+  # Ann has no folder of saved levels, so her game starts afresh.
+  "diary_max = 1\ndiary_page = 1\ndiary_page1 = default\nlev_current = intro\n"
+  "tasks_count = 0\nhint_press = FALSE\nhint_pos = 0\n\n[ Ann_inv ]\ncount = 0\n")
 if(NOT saved STREQUAL expected)
   message(FATAL_ERROR "data.ini after quitting:\n${saved}\nexpected:\n${expected}")
 endif()

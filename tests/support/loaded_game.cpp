@@ -84,3 +84,16 @@ void LoadedGame::Run(int desktop_w, int desktop_h, bool fullscreen, void (*scena
 void GameSteps(int n) {
   for (int i = 0; i < n && EngineRunning(); ++i) EngineStep();
 }
+
+void ClickAt(float x, float y) {
+  EngineSetCursorLogical(x, y);
+  InputEvent down;
+  down.type = InputEvent::Type::ButtonDown;
+  down.code = 0;
+  EngineHandleInput(down);
+  GameSteps(1);
+  InputEvent up;
+  up.type = InputEvent::Type::ButtonUp;
+  up.code = 0;
+  EngineHandleInput(up);
+}

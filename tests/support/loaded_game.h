@@ -21,3 +21,5 @@ class LoadedGame : public ::testing::Test {
 
 // Runs n engine passes (frame ticks) while the engine runs.
 void GameSteps(int n);
+// A left click at (x, y): the button goes down, one pass runs, it comes up.
+void ClickAt(float x, float y);

@@ -12,6 +12,7 @@
 
 #include "tools/art_paint.h"
 #include "tools/art_recipe.h"
+#include "tools/art_sprites.h"
 
 namespace {
 
@@ -527,6 +528,131 @@ TEST(ArtPaint, WorkLimitsStopRunawayRecipesQuickly) {
   EXPECT_NE(message.find("too deeply"), std::string::npos) << message;
 }
 
+// --- Pictures painted from the sprite and item lists ---------------------------------
+
+namespace {
+
+// Paints the recipe written for a list line with the shipped shared pieces.
+art::Picture PaintSprite(const art::SpriteLine& line, art::Walk walk, art::FontShelf& fonts) {
+  art::PaintSetup setup;
+  setup.fonts = &fonts;
+  setup.load_include = [](const std::string& path) -> std::optional<std::string> {
+    std::ifstream in(kArtFolder / path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  };
+  return art::PaintRecipe(art::ParseRecipe(art::SpriteRecipe(line, walk)), setup);
+}
+
+art::SpriteLine Line(const std::string& folder, const std::string& name, int w, int h, const std::string& kind) {
+  return art::SpriteLine{1, folder, name, w, h, kind, "a test picture"};
+}
+
+}  // namespace
+
+TEST(ArtSprites, ReadsTheListAndNamesEveryFaultyLine) {
+  std::vector<art::ListFault> faults;
+  const std::vector<art::SpriteLine> lines = art::ReadSpriteList(
+      "# comment\r\n"
+      "levels/hotel q_lamp 120 100 zoomin \"gas lamp, \\\"old\\\"\"\r\n"
+      "\n"
+      "levels/hotel/ho h_key 64 64 ho_item \"a key\"\n"
+      "levels/hotel q_case 0 100 puzzle \"suitcase\"\n"
+      "levels/hotel q_case 90 90 puzzle suitcase\n"
+      "common q_x 10 10 static \"wrong folder\"\n"
+      "levels/hotel q-bad 10 10 static \"dash\"\n"
+      "levels/hotel q_lamp 10 10 static \"again\"\n"
+      "levels/hotel q_ok 10 10 Static \"capital kind\"\n",
+      faults);
+  // The quotes inside line 2's description make it faulty, so line 9 is no
+  // repeat and stands.
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1].line, 9);
+  EXPECT_EQ(lines[0].folder, "levels/hotel/ho");
+  EXPECT_EQ(lines[0].width, 64);
+  EXPECT_EQ(lines[0].kind, "ho_item");
+  EXPECT_EQ(lines[0].description, "a key");
+  std::vector<int> faulty;
+  for (const art::ListFault& fault : faults) faulty.push_back(fault.line);
+  EXPECT_EQ(faulty, (std::vector<int>{2, 5, 6, 7, 8, 10}));
+  EXPECT_NE(faults[1].message.find("0 x 100"), std::string::npos) << faults[1].message;
+  EXPECT_NE(faults[3].message.find("levels/LEVEL"), std::string::npos) << faults[3].message;
+
+  faults.clear();
+  art::ReadSpriteList("levels/a q_x 1 1 item \"\"\nlevels/a q_x 2 2 item \"\"\nlevels/a/ho q_x 2 2 item \"\"\n", faults);
+  ASSERT_EQ(faults.size(), 1u);
+  EXPECT_EQ(faults[0].line, 2);
+  EXPECT_NE(faults[0].message.find("first on line 1"), std::string::npos) << faults[0].message;
+
+  faults.clear();
+  const std::vector<art::SpriteLine> items = art::ReadItemList("# items\naxe\n\nblood_vial\nBad Name\naxe\n", faults);
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[1].folder, "items");
+  EXPECT_EQ(items[1].width, 64);
+  EXPECT_EQ(faults.size(), 2u);
+}
+
+TEST(ArtSprites, ExitsLeadTheWayTheirCursorShows) {
+  EXPECT_EQ(art::WalkOf("q_alley", 110, 330), art::Walk::kLeft);
+  EXPECT_EQ(art::WalkOf("q_hall", 914, 330), art::Walk::kRight);
+  EXPECT_EQ(art::WalkOf("q_crypt", 512, 110), art::Walk::kForward);
+  EXPECT_EQ(art::WalkOf("q_bridge", 512, 555), art::Walk::kBack);
+  EXPECT_EQ(art::WalkOf("q_hroom", 512, 110), art::Walk::kBack);
+  EXPECT_EQ(art::WalkOf("q_low", 512, 700), art::Walk::kUnknown);
+  // Centres come from a level's object list; the first block of a name wins.
+  const auto centres = art::ReadObjectCentres("3\r\nq_a\r\n10.5\r\n20\r\narea\r\nq_b\r\n1\r\n2\r\nitem\r\nq_a\r\n7\r\n8\r\narea\r\n");
+  ASSERT_EQ(centres.size(), 2u);
+  EXPECT_EQ(centres.at("q_a"), std::make_pair(10.5, 20.0));
+  EXPECT_TRUE(art::ReadObjectCentres("2\nq_cut\n5\n").empty());
+}
+
+TEST(ArtSprites, ExitMasksAreArchesWithClearCornersAndASolidMiddle) {
+  art::FontShelf fonts;
+  for (const auto& [w, h] : {std::pair{160, 160}, std::pair{300, 90}, std::pair{40, 220}}) {
+    for (art::Walk walk : {art::Walk::kUnknown, art::Walk::kLeft, art::Walk::kBack}) {
+      const art::Picture picture = PaintSprite(Line("levels/hotel", "q_alley", w, h, "area"), walk, fonts);
+      ASSERT_EQ(picture.width(), w);
+      ASSERT_EQ(picture.height(), h);
+      for (const auto& [x, y] : {std::pair{1, 1}, std::pair{w - 2, 1}, std::pair{1, h - 2}, std::pair{w - 2, h - 2}}) {
+        EXPECT_EQ(Alpha(picture.Pixel(x, y)), 0u) << w << "x" << h << " corner " << x << "," << y;
+      }
+      EXPECT_GT(Alpha(picture.Pixel(w / 2, h / 2)), 128u) << w << "x" << h;
+      EXPECT_GT(Alpha(picture.Pixel(w / 2, h / 4)), 128u) << w << "x" << h;
+    }
+  }
+}
+
+TEST(ArtSprites, TheSameLineGivesTheSameBytesAndNamesTheirOwnLook) {
+  art::FontShelf fonts;
+  const art::SpriteLine token = Line("levels/hotel", "q_axe", 64, 64, "item");
+  EXPECT_EQ(PaintSprite(token, art::Walk::kUnknown, fonts).EncodePng(),
+            PaintSprite(token, art::Walk::kUnknown, fonts).EncodePng());
+  // The colour comes from the name alone, so an item looks alike in its
+  // level and in the inventory; the kind picks the shape.
+  const std::string axe = art::SpriteRecipe(Line("items", "axe", 64, 64, "inventory"));
+  EXPECT_NE(axe, art::SpriteRecipe(Line("items", "coal", 64, 64, "inventory")));
+  EXPECT_NE(axe.find("sprite_inventory"), std::string::npos);
+  EXPECT_NE(axe.find("\"Ax\""), std::string::npos) << axe;
+  EXPECT_NE(art::SpriteRecipe(Line("items", "blood_vial", 64, 64, "inventory")).find("\"BV\""), std::string::npos);
+  EXPECT_NE(art::SpriteRecipe(Line("levels/hotel/ho", "h_key", 64, 64, "ho_key")).find("sprite_thing"),
+            std::string::npos);
+  EXPECT_EQ(art::SpriteLabel("h_scarecrow_head"), "scarecrow head");
+  EXPECT_EQ(art::SpriteLabel("lev_pot"), "lev pot");
+  // A description cannot break out of its quotes or call on a variable.
+  art::SpriteLine odd = token;
+  odd.description = "a \"quoted\" $price";
+  EXPECT_NO_THROW(PaintSprite(odd, art::Walk::kUnknown, fonts));
+  // Every kind the lists use paints at its size with something in the middle.
+  for (const std::string kind : {"item", "static", "cstatic", "puzzle", "zoomin", "ghost", "inactive", "background",
+                                 "inventory"}) {
+    const art::Picture picture = PaintSprite(Line("levels/hotel", "q_thing", 90, 70, kind), art::Walk::kUnknown, fonts);
+    EXPECT_EQ(picture.width(), 90) << kind;
+    EXPECT_GT(Alpha(picture.Pixel(45, 35)), 0u) << kind;
+  }
+}
+
 // --- The shipped recipes --------------------------------------------------------------
 
 namespace {
@@ -621,4 +747,36 @@ TEST(ArtContent, ImagesAreSizedAsTheGameDrawsThem) {
   }
   // The lightning overlay of the house must match the house it lights.
   EXPECT_EQ(found.count("common/menu_cas"), 1u);
+}
+
+TEST(ArtContent, EveryListedPictureCanBePaintedAndEveryLevelHasItsBackground) {
+  std::vector<art::ListFault> faults;
+  const fs::path content = kArtFolder / "..";
+  const std::vector<art::SpriteLine> sprites = art::ReadSpriteList(ReadFile(content / "sprites.txt"), faults);
+  const std::vector<art::SpriteLine> items = art::ReadItemList(ReadFile(content / "items.txt"), faults);
+  for (const art::ListFault& fault : faults) ADD_FAILURE() << "line " << fault.line << ": " << fault.message;
+  EXPECT_FALSE(sprites.empty());
+  EXPECT_FALSE(items.empty());
+  // A recipe of the same name wins; it must then be painted at the listed size.
+  std::map<std::string, std::pair<int, int>> recipes;
+  for (const ShippedRecipe& recipe : ShippedRecipes()) {
+    recipes[recipe.folder + "/" + recipe.name] = CanvasOf(recipe.path);
+  }
+  for (const art::SpriteLine& line : sprites) {
+    auto found = recipes.find(line.folder + "/" + line.name);
+    if (found != recipes.end()) {
+      EXPECT_EQ(found->second, std::make_pair(line.width, line.height)) << line.folder << "/" << line.name;
+    }
+  }
+  const std::vector<std::string> scenes = {"hotel", "crossroad", "crypt", "library",
+                                           "kitchen", "cabinet", "attic", "stonehenge"};
+  for (const std::string& scene : scenes) {
+    EXPECT_EQ(recipes["levels/" + scene + "/ho/h_bg"], std::make_pair(1024, 768)) << scene;
+    EXPECT_EQ(recipes["levels/" + scene + "/ho/h_front"], std::make_pair(1024, 768)) << scene;
+  }
+  for (const auto& [name, size] : recipes) {
+    if (name.rfind("levels/", 0) == 0 && name.find("/lev_") != std::string::npos) {
+      EXPECT_EQ(size, std::make_pair(1024, 768)) << name;
+    }
+  }
 }

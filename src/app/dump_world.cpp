@@ -1,0 +1,59 @@
+// The world's fields of the state dump.
+#include "app/dump_world.h"
+
+#include "world/world.h"
+
+namespace {
+
+JsonValue Objects(const ObjectList& list, bool with_place) {
+  JsonValue objects = JsonValue::MakeArray();
+  for (const SceneObject& o : list) {
+    JsonValue entry = JsonValue::MakeObject();
+    entry.Set("name", o.name);
+    if (with_place) {
+      entry.Set("kind", o.kind);
+      entry.Set("x", o.x);
+      entry.Set("y", o.y);
+    } else {
+      entry.Set("state", o.kind);
+    }
+    objects.Append(std::move(entry));
+  }
+  return objects;
+}
+
+}  // namespace
+
+void DumpWorld(JsonValue& dump) {
+  dump.Set("level", world.levelName);
+  dump.Set("objects", Objects(world.objects, true));
+  dump.Set("inventory", Objects(world.inventory, false));
+  dump.Set("inventory_scroll", world.inventoryScroll);
+
+  JsonValue diary = JsonValue::MakeObject();
+  JsonValue pages = JsonValue::MakeArray();
+  for (const std::string& page : world.diary.pages) pages.Append(page);
+  diary.Set("pages", std::move(pages));
+  diary.Set("page", world.diary.page);
+  diary.Set("news", world.diary.news);
+  dump.Set("diary", std::move(diary));
+
+  JsonValue tasks = JsonValue::MakeArray();
+  for (int i = 0; i < world.tasks.count(); ++i) {
+    JsonValue task = JsonValue::MakeObject();
+    task.Set("key", world.tasks[i].key);
+    task.Set("state", world.tasks[i].value);
+    tasks.Append(std::move(task));
+  }
+  dump.Set("tasks", std::move(tasks));
+
+  JsonValue popup = JsonValue::MakeObject();
+  popup.Set("active", world.popup.active);
+  popup.Set("key", world.popup.key);
+  dump.Set("popup", std::move(popup));
+
+  dump.Set("hover", world.hoverName);
+  dump.Set("interactive", world.interactive);
+  dump.Set("level_fade", world.levelFade);
+  dump.Set("edit_mode", world.editMode);
+}

@@ -1,0 +1,629 @@
+// The scene runtime: the level frame, its objects and the game panel.
+#include "world/scene.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "app/frame.h"
+#include "app/screens.h"
+#include "app/shell.h"
+#include "engine/engine.h"
+#include "engine/log.h"
+#include "engine/random.h"
+#include "profile/profiles.h"
+#include "res/draw_list.h"
+#include "res/images.h"
+#include "res/sounds.h"
+#include "res/strings.h"
+#include "story/story.h"
+#include "ui/gui.h"
+#include "world/inventory.h"
+#include "world/object_list.h"
+
+namespace {
+
+constexpr int kLeft = 0;
+constexpr int kKeyH = 0x23;
+
+enum Cursor : int {
+  kCursorPlain = 0,
+  kCursorHand = 1,
+  kCursorAction = 2,
+  kCursorWalkLeft = 3,
+  kCursorWalkRight = 4,
+  kCursorWalkForward = 5,
+  kCursorWalkBack = 6,
+};
+
+constexpr uint32_t kBlack = 0x000000;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kCentred = TEXT_CENTRE | TEXT_VCENTRE;
+constexpr float kPanelTop = 640.0f;
+constexpr float kEntranceBox = 100.0f;
+constexpr float kGhostOrbitStep = 0.05f;
+constexpr float kGhostSpeed = 4.0f;
+constexpr float kGhostArrival = 5.0f;
+constexpr float kPuzzleWidth = 750.0f;
+constexpr float kPuzzleHeight = 500.0f;
+constexpr float kFrameRaise = 40.0f;  // close-ups and puzzles sit a little above the middle
+constexpr int kLevelFadeStep = 4;
+constexpr float kHalfPi = 1.5707963f;
+
+bool IsStoryScreen(const std::string& level) {
+  return level == "intro" || level == "outro" || level == "credits";
+}
+
+bool IsDeveloper() {
+  const std::string& word = Shell().developer_word;
+  return !word.empty() && CurrentProfiles().current_player == word;
+}
+
+bool Clicked() { return MouseClick(kLeft); }
+
+// Objects that sparkle now and then to show they matter.
+bool ShowsGlints(const SceneObject& o) {
+  return o.kind == "item" || o.kind == "zoomin" || o.kind == "puzzle" ||
+         (o.kind == "static" && (o.name == "q_heap" || o.name == "q_news"));
+}
+
+bool IsDrawnKind(const std::string& kind) {
+  return kind == "item" || kind == "static" || kind == "cstatic" || kind == "puzzle" ||
+         kind == "zoomin" || kind == "inactive";
+}
+
+void ImageSize(std::string_view name, float& w, float& h) {
+  const Texture* texture = images.get(name);
+  w = static_cast<float>(TextureWidth(texture));
+  h = static_cast<float>(TextureHeight(texture));
+}
+
+bool MouseInEntranceBox(const SceneObject& o) {
+  return mouse_in_rect(o.x - kEntranceBox / 2, o.y - kEntranceBox / 2, kEntranceBox, kEntranceBox);
+}
+
+// Exits are painted shapes: only their visible pixels lead anywhere.
+bool MouseOverExit(const SceneObject& o) {
+  if (!MouseOverObject(o)) return false;
+  float w = 0.0f, h = 0.0f;
+  ImageSize(o.name, w, h);
+  return image_alpha_at(o.name, MouseX() - (o.x - w / 2), MouseY() - (o.y - h / 2)) > 0;
+}
+
+// Which way the walk cursor points follows where the exit lies on screen;
+// exits on the panel's height show none.
+int WalkCursor(const SceneObject& o) {
+  if (o.name == "q_hroom") return kCursorWalkBack;
+  if (o.y < 0.0f || o.y >= kPanelTop) return kCursorPlain;
+  if (o.x >= 0.0f && o.x < 256.0f) return kCursorWalkLeft;
+  if (o.x >= 768.0f && o.x < 1024.0f) return kCursorWalkRight;
+  if (o.x >= 256.0f && o.x < 768.0f) return o.y < 480.0f ? kCursorWalkForward : kCursorWalkBack;
+  return kCursorPlain;
+}
+
+void SetCursor(int kind) {
+  if (kind != kCursorPlain) world.cursor = kind;
+}
+
+void ResetObjectForPlay(SceneObject& o) {
+  o.state = 0;
+  o.mark = 0;
+  o.timer = 0.0f;
+  o.angle = 0.0f;
+  o.aux = 0.0f;
+  o.orbit = 0.0f;
+  o.particles.count = 0;
+  o.glint = ShowsGlints(o);
+  // Each glinting object starts at its own point of the cycle.
+  if (o.glint) o.timer = -static_cast<float>(Random(500));
+}
+
+// Where a photographed ghost flies: just right of and below the diary button.
+void DiaryTarget(float& x, float& y) {
+  x = 38.0f;
+  y = 653.0f;
+  if (const ielement* button = gui_get("btn_diary")) {
+    x = gui_at(button->parent).x + button->x;
+    y = gui_at(button->parent).y + button->y;
+  }
+  x += 50.0f;
+  y += 24.0f;
+}
+
+// A ghost photograph arrives in the diary. The coloured symbols share one
+// page, which collects the colours as they come.
+void EnterDiary(const std::string& name) {
+  DiaryState& diary = world.diary;
+  int page = -1;
+  if (name.rfind("csymbol", 0) == 0) {
+    for (std::size_t i = 0; i < diary.pages.size(); ++i)
+      if (diary.pages[i].find("csymbol") != std::string::npos) {
+        page = static_cast<int>(i);
+        break;
+      }
+  }
+  if (page >= 0) {
+    const std::size_t first = name.find('_');
+    const std::string colour =
+        first == std::string::npos ? std::string()
+                                   : name.substr(first + 1, name.find('_', first + 1) - first - 1);
+    diary.pages[static_cast<std::size_t>(page)] += "_" + colour;
+  } else if (!diary.pages.append(name)) {
+    LogLine("DIARY: full, page \"" + name + "\" left out", true);
+    return;
+  } else {
+    page = static_cast<int>(diary.pages.size()) - 1;
+  }
+  diary.previous_page = diary.page;
+  diary.page = page + 1;
+  diary.news = true;
+  sounds.play("get_diary");
+}
+
+// Moves a ghost photograph one step towards the diary; true once it is in.
+bool GhostFlight(SceneObject& o) {
+  float tx = 0.0f, ty = 0.0f;
+  DiaryTarget(tx, ty);
+  const float dx = tx - o.x;
+  const float dy = ty - o.y;
+  const float distance = std::sqrt(dx * dx + dy * dy);
+  if (distance > 0.0f) {
+    const float step = std::min(kGhostSpeed, distance);
+    o.x += dx / distance * step;
+    o.y += dy / distance * step;
+  }
+  if (std::hypot(tx - o.x, ty - o.y) > kGhostArrival) return false;
+  EnterDiary(o.name);
+  return true;
+}
+
+void OpenPuzzle(int index) {
+  const SceneObject& o = world.objects[static_cast<std::size_t>(index)];
+  OpenedFrame& puzzle = world.puzzle;
+  puzzle.active = true;
+  puzzle.index = index;
+  puzzle.name = o.name;
+  puzzle.w = kPuzzleWidth;
+  puzzle.h = kPuzzleHeight;
+  puzzle.x = 512.0f - kPuzzleWidth / 2;
+  puzzle.y = 384.0f - kPuzzleHeight / 2 - kFrameRaise;
+  // The puzzle window starts its own run when it sees the new puzzle.
+  ShowWindow("wnd_puzzle", true);
+  ClearMouseState();
+}
+
+// Leaves through an exit to the level it names. A level that cannot be read
+// leaves the player where they were.
+void WalkThroughExit(int index) {
+  const std::string from = world.levelName;
+  const std::string to(ShortName(world.objects[static_cast<std::size_t>(index)].name));
+  world.levelFade = 255;
+  DrawList.clear();
+  SaveLevel(false);
+  world.levelName = to;
+  try {
+    LoadLevel(false);
+  } catch (const ObjectListError& error) {
+    LogLine("SCENE: cannot walk to \"" + to + "\": " + error.what(), true);
+    world.levelName = from;
+    LoadLevel(false);
+  }
+  DrawList.filled_rect(255, kBlack, 0.0f, 0.0f, 1024.0f, 768.0f, BLEND_NORMAL);
+  sounds.play("footsteps");
+  ClearMouseState();
+}
+
+void DrawItemLabel(const SceneObject& o) {
+  const std::string label = game_strings.get("inv_" + std::string(ShortName(o.name)));
+  DrawList.text("ui_font", label, MouseX() - 9.0f, MouseY() - 9.0f, TEXT_LEFT | TEXT_TOP, -1, 0.8f,
+                255, kBlack);
+  DrawList.text("ui_font", label, MouseX() - 10.0f, MouseY() - 10.0f, TEXT_LEFT | TEXT_TOP, -1,
+                0.8f, 255, kWhite);
+}
+
+// Step 12 of the frame: what the mouse is over and what a click there does.
+void Interaction() {
+  const bool interactive = world.interactive;
+  for (std::size_t i = 0; i < world.objects.size(); ++i) {
+    SceneObject& o = world.objects[i];
+    const int index = static_cast<int>(i);
+    const bool allowed_a = index == world.allowedA;
+    const bool allowed = allowed_a || index == world.allowedB;
+    const std::string& kind = o.kind;
+    if (kind == "item") {
+      if (!MouseOverObject(o) || HeldItemIndex() >= 0) continue;
+      SetCursor(kCursorHand);
+      DrawItemLabel(o);
+      if (!Clicked()) continue;
+      GiveItem(ShortName(o.name), "new", o.x, o.y);
+      RemoveSceneObject(index);
+      ClearMouseState();
+      return;
+    }
+    if (((kind == "static" || kind == "cstatic") && (interactive || allowed_a)) ||
+        (kind == "ghost" && interactive)) {
+      if (!MouseOverObject(o)) continue;
+      SetCursor(kind == "cstatic" ? kCursorHand : kCursorAction);
+      if (!Clicked()) continue;
+      // The quest takes the click (and a fitting held item) or leaves it to
+      // the inventory as a wrong use.
+      QuestDispatch(index);
+      return;
+    }
+    if (kind == "ghost_catch") {
+      if (GhostFlight(o)) {
+        RemoveSceneObject(index);
+        --i;
+      }
+      continue;
+    }
+    if (kind == "puzzle" && interactive) {
+      if (!MouseOverObject(o)) continue;
+      SetCursor(kCursorAction);
+      if (!Clicked()) continue;
+      OpenPuzzle(index);
+      return;
+    }
+    if (kind == "zoomin" && (interactive || allowed_a)) {
+      if (!MouseOverObject(o)) continue;
+      SetCursor(kCursorAction);
+      if (!Clicked()) continue;
+      OpenZoomIn(index, 512.0f, 384.0f - kFrameRaise);
+      return;
+    }
+    if (kind == "hobject" && interactive) {
+      if (!MouseInEntranceBox(o)) continue;
+      SetCursor(kCursorAction);
+      if (!Clicked()) continue;
+      EnterHiddenObjectScene(index);
+      return;
+    }
+    if (kind == "area" && (interactive || allowed)) {
+      if (!MouseOverExit(o)) continue;
+      world.hoverName = o.name;
+      SetCursor(WalkCursor(o));
+      if (!Clicked()) continue;
+      WalkThroughExit(index);
+      return;
+    }
+  }
+}
+
+// The document is read as a film: the old paper flickers over the scene and
+// the text runs along the bottom, one page per click.
+void DocumentOverlay() {
+  DocumentState& document = world.document;
+  View& view = world.view;
+  const bool close_up = view.zoom_x == 2.0f;
+  if (close_up) {
+    document.phase += 0.005f;
+    const float drift = std::fabs(std::cos(document.phase)) / 10.0f;
+    view.x += drift;
+    view.y += drift;
+  } else {
+    document.phase = kHalfPi;
+  }
+  DrawList.camera(nullptr);
+  const float zoom = std::clamp(view.zoom_x, 1.0f, 2.0f);
+  const Texture* paper = images.get("g_oldp");
+  const float pw = static_cast<float>(TextureWidth(paper));
+  const float ph = static_cast<float>(TextureHeight(paper));
+  const auto paper_alpha = static_cast<uint8_t>((zoom - 1.0f) * 64.0f);
+  constexpr float kBand = 16.0f;
+  for (float row = 0.0f; row < ph; row += kBand) {
+    const float band = std::min(kBand, ph - row);
+    const auto jitter = static_cast<float>(Random(3) - 1);
+    DrawList.image_part("g_oldp", SourceRect{0.0f, row, pw, band}, 512.0f - pw / 2,
+                        384.0f - ph / 2 + row + jitter, pw, band, 0.0f, paper_alpha, kWhite,
+                        BLEND_NORMAL, 0);
+  }
+  DrawList.image("g_bars", static_cast<uint8_t>((zoom - 1.0f) * 255.0f), 0.0f, 0.0f);
+  if (!close_up) return;
+
+  int pages = 1;
+  for (const char c : document.text) pages += c == '\n' ? 1 : 0;
+  if (Clicked()) {
+    sounds.play("ui_window");
+    ClearMouseState();
+    if (document.page + 1 < pages) {
+      ++document.page;
+    } else {
+      document.done = true;
+    }
+  }
+  document.page = std::clamp(document.page, 0, pages - 1);
+  std::size_t start = 0;
+  for (int p = 0; p < document.page; ++p) start = document.text.find('\n', start) + 1;
+  const std::size_t end = document.text.find('\n', start);
+  const std::string_view text =
+      std::string_view(document.text)
+          .substr(start, end == std::string::npos ? std::string_view::npos : end - start);
+  DrawList.text("ui_font", text, 512.0f, 668.0f, TEXT_CENTRE | TEXT_TOP, -1, 1.0f, 255, 0xFFDD77);
+  DrawList.text("ui_font", game_strings.get("click_cont"), 1014.0f, 748.0f,
+                TEXT_RIGHT | TEXT_VCENTRE, -1, 0.8f, 255, 0x996644);
+}
+
+// The task list slides up here once it is built.
+void TaskListStep() {}
+// The hint meter and its recharge take their turn here once they are built.
+void HintMeterStep() {}
+// The developer's level editor runs here once it is built.
+void EditorStep() {}
+
+void ShowPanelButtons(bool visible) {
+  for (const char* name : {"btn_pause", "btn_qhint", "btn_diary", "btn_tasks"})
+    ShowWindow(name, visible);
+}
+
+void Panel() {
+  if (IsStoryScreen(world.levelName) || world.documentMode) {
+    ShowPanelButtons(false);
+    if (world.documentMode) DocumentOverlay();
+  } else {
+    ShowPanelButtons(true);
+    DrawList.camera(nullptr);
+    TaskListStep();
+    DrawList.image("gpanel", 255, 0.0f, kPanelTop);
+    DrawList.text("ui_font", game_strings.get("inventory"), 512.0f, 678.0f, kCentred, -1, 0.8f,
+                  255, 0x7A9E75);
+    const bool covered = WindowVisible("wnd_pause") || WindowVisible("wnd_diary") ||
+                         WindowVisible("wnd_popup") || WindowVisible("wnd_help") ||
+                         WindowVisible("wnd_opt") ||
+                         (WindowVisible("wnd_instr") &&
+                          CurrentProfiles().options.tutorial_step == 0);
+    // The main loop draws the strip over everything else; under a window
+    // it is drawn here, with the level.
+    if (covered) InventoryStrip(272.0f, 703.0f);
+  }
+  if (!world.documentMode) {
+    world.document.page = 0;
+    world.document.done = false;
+  }
+}
+
+}  // namespace
+
+// --- Loading and saving -----------------------------------------------------------------
+
+void LoadLevel(bool shipped) {
+  ReadLevelObjects(shipped);
+  world.view = View{};
+  for (SceneObject& o : world.objects) ResetObjectForPlay(o);
+  world.documentMode = false;
+  DrawList.clear();
+  ambience.stop_all();
+  if (sounds.is_playing("energy")) sounds.stop("energy");
+  if (!IsStoryScreen(world.levelName)) ambience.play(world.levelName, true);
+  const PlayerOptions& options = CurrentProfiles().options;
+  if (options.tutorial_step >= 1 && options.tutorial_step <= 7) {
+    ShowWindow("wnd_instr", true);
+    ShowWindow("btn_yes", false);
+    ShowWindow("btn_no", false);
+  }
+  if (world.levelName == "hotel" && !options.tutorial_offered) {
+    world.tasks.add_new("task_house", "main");
+    // The first visit offers the guided tutorial.
+    ShowWindow("wnd_instr", true);
+    ShowWindow("btn_yes", true);
+    ShowWindow("btn_no", true);
+  }
+  world.popup.active = false;
+}
+
+void SaveLevel(bool shipped) { WriteLevelObjects(shipped); }
+
+// --- The frame ----------------------------------------------------------------------------
+
+void GameWindowProcedure() {
+  SceneFrame();
+  if (IsDeveloper()) EditorStep();
+}
+
+void SceneFrame() {
+  if (!world.documentMode && world.interactive) {
+    world.view.x = 0.0f;
+    world.view.y = 0.0f;
+    world.view.angle = 0.0f;
+    world.view.zoom_x = 1.0f;
+    world.view.zoom_y = 1.0f;
+  }
+  DrawList.camera(&world.view);
+
+  if (IsDeveloper()) {
+    if (KeyPress(key::kF1)) world.editMode = !world.editMode;
+    if (KeyPress(kKeyH)) {
+      world.hintRecharging = true;
+      world.hintCharge = 0.0f;
+    }
+  }
+  if (world.levelName.empty()) return;
+
+  DrawList.image("lev_bg", 255, 0.0f, 0.0f);
+  for (const SceneObject& o : world.objects)
+    if (IsDrawnKind(o.kind)) DrawList.scaled_image(o.name, 255, o.x, o.y, 0.0f, 1.0f, 1.0f);
+
+  for (std::size_t i = 0; i < world.objects.size(); ++i) {
+    SceneObject& o = world.objects[i];
+    if (!ShowsGlints(o)) continue;
+    if (!world.interactive && static_cast<int>(i) != world.allowedA) continue;
+    o.timer += 1.0f;
+    if (o.timer > static_cast<float>(500 + Random(500))) {
+      o.timer = -static_cast<float>(Random(500));
+      if (o.glint && o.mark == 0) EmitGlint(o.particles, o.x, o.y);
+    }
+    UpdateAndDraw(o.particles);
+  }
+  if (world.interactive) {
+    for (SceneObject& o : world.objects) {
+      if (o.kind != "hobject") continue;
+      o.timer += 1.0f;
+      if (o.timer > 5.0f) {
+        o.timer = 0.0f;
+        EmitStar(o.particles, o.x, o.y);
+      }
+      UpdateAndDraw(o.particles);
+    }
+  }
+
+  world.allowedA = -1;
+  world.allowedB = -1;
+  world.interactive = true;
+  RunAreaScript();
+  const PlayerOptions& options = CurrentProfiles().options;
+  if (WindowVisible("wnd_instr") &&
+      (options.tutorial_step < 3 ||
+       (options.tutorial_step == 7 && FindInventoryEntry("scarecrow_head") >= 0)))
+    world.interactive = false;
+
+  world.hoverName.clear();
+
+  if (gui_modal == -1) {
+    for (SceneObject& o : world.objects) {
+      if (o.kind != "ghost_catch") continue;
+      o.orbit += kGhostOrbitStep;
+      EmitGhost(o.particles, o.x, o.y, o.orbit);
+      UpdateAndDraw(o.particles);
+    }
+  }
+
+  if (world.levelFade > 0) {
+    DrawList.filled_rect(static_cast<uint8_t>(world.levelFade), kBlack, 0.0f, 0.0f, 1024.0f,
+                         768.0f, BLEND_NORMAL);
+    world.levelFade = std::max(world.levelFade - kLevelFadeStep, 0);
+  }
+
+  if (fade_level == 0 && world.levelFade == 0 && !world.editMode && gui_modal == -1)
+    Interaction();
+
+  Panel();
+  HintMeterStep();
+}
+
+// --- Objects ------------------------------------------------------------------------------
+
+void AddSceneObject(std::string_view name, std::string_view kind, float x, float y) {
+  const int ghost = FindSceneObjectByKind("ghost_catch");
+  if (ghost >= 0 && world.objects[static_cast<std::size_t>(ghost)].name == name) {
+    // The same ghost is already on its way to the diary.
+    sounds.stop("camera");
+    return;
+  }
+  SceneObject* o = world.objects.reuse_next();
+  if (o == nullptr) {
+    LogLine("SCENE: the level is full, \"" + std::string(name) + "\" left out", true);
+    return;
+  }
+  o->name.assign(name);
+  o->kind.assign(kind);
+  o->x = x;
+  o->y = y;
+  o->state = 0;
+  o->mark = 0;
+  o->timer = 0.0f;
+  o->angle = 0.0f;
+  o->aux = 0.0f;
+  o->orbit = 0.0f;
+  o->particles.count = 0;
+  o->glint = o->kind == "item";
+}
+
+void RemoveSceneObject(int index) {
+  if (index < 0) return;
+  world.objects.remove_at(static_cast<std::size_t>(index));
+}
+
+void RemoveObjectUnderMouse() {
+  for (std::size_t i = 0; i < world.objects.size(); ++i)
+    if (MouseOverObject(world.objects[i])) {
+      world.objects.remove_at(i);
+      return;
+    }
+}
+
+namespace {
+
+template <typename Match>
+int FindIn(const ObjectList& list, Match match) {
+  for (std::size_t i = 0; i < list.size(); ++i)
+    if (match(list[i])) return static_cast<int>(i);
+  return -1;
+}
+
+}  // namespace
+
+int FindSceneObject(std::string_view name) {
+  return FindIn(world.objects, [&](const SceneObject& o) { return o.name == name; });
+}
+
+int FindSceneObjectByKind(std::string_view kind) {
+  return FindIn(world.objects, [&](const SceneObject& o) { return o.kind == kind; });
+}
+
+int FindSceneObjectByPrefix(std::string_view prefix) {
+  return FindIn(world.objects, [&](const SceneObject& o) { return o.name.starts_with(prefix); });
+}
+
+int FindHiddenObject(std::string_view name) {
+  return FindIn(world.sceneObjects, [&](const SceneObject& o) { return o.name == name; });
+}
+
+int FindInventoryEntry(std::string_view name) {
+  return FindIn(world.inventory, [&](const SceneObject& o) { return o.name == name; });
+}
+
+std::string_view ShortName(std::string_view name) {
+  return name.size() < 2 ? std::string_view() : name.substr(2);
+}
+
+int DiaryIndexOf(std::string_view name) {
+  const TF_list& pages = world.diary.pages;
+  for (std::size_t i = 0; i < pages.size(); ++i)
+    if (pages[i] == name) return static_cast<int>(i);
+  return -1;
+}
+
+// --- Hit tests and openings ---------------------------------------------------------------
+
+bool MouseOverObject(const SceneObject& object) {
+  float w = 0.0f, h = 0.0f;
+  ImageSize(object.name, w, h);
+  if (w <= 0.0f || h <= 0.0f) return false;
+  return mouse_in_rect(object.x - w / 2, object.y - h / 2, w, h);
+}
+
+void OpenZoomIn(int index, float cx, float cy) {
+  if (index < 0 || index >= static_cast<int>(world.objects.size())) return;
+  const SceneObject& o = world.objects[static_cast<std::size_t>(index)];
+  OpenedFrame& zoomin = world.zoomin;
+  zoomin.active = true;
+  zoomin.index = index;
+  zoomin.name = o.name;
+  ImageSize("z_" + o.name, zoomin.w, zoomin.h);
+  zoomin.x = cx - zoomin.w / 2;
+  zoomin.y = cy - zoomin.h / 2;
+  ShowWindow("wnd_zoomin", true);
+  ClearMouseState();
+}
+
+void EnterHiddenObjectScene(int index) {
+  if (index < 0 || index >= static_cast<int>(world.objects.size())) return;
+  const std::string entrance = world.objects[static_cast<std::size_t>(index)].name;
+  SaveLevel(false);
+  try {
+    ReadSceneObjects(false);
+  } catch (const ObjectListError& error) {
+    // The level stays as it was; its images are read back in.
+    LogLine("SCENE: cannot open the hidden-object scene of \"" + world.levelName +
+                "\": " + error.what(),
+            true);
+    LoadLevel(false);
+    return;
+  }
+  sounds.play("zoomed");
+  fade_level = 255;
+  ShowWindow("wnd_game", false);
+  ShowWindow("wnd_ho", true);
+  ClearMouseState();
+  world.sceneEntry = entrance;
+  world.ho.entrance = index;
+}

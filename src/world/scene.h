@@ -1,0 +1,47 @@
+// The scene runtime: the game window's frame — the level drawn with its
+// glints, stars and wisps, the object under the mouse and the cursor it
+// shows, clicks turned into pick-ups, quests, puzzles, close-ups, the
+// hidden-object scene or a walk to another level — and the game panel.
+#pragma once
+
+#include <string_view>
+
+#include "world/world.h"
+
+// Loads the level named in world.levelName (from the shipped file or the
+// player's copy) with everything that comes with it: view and glint set-up,
+// the level's ambience, the guided tutorial window, the first-visit task.
+void LoadLevel(bool shipped);
+// Saves the level to the player's copy (or the shipped file) and the profile.
+void SaveLevel(bool shipped);
+
+// The per-tick procedure of "wnd_game": the scene frame, then the editor
+// step for the developer profile.
+void GameWindowProcedure();
+void SceneFrame();
+
+// Objects of the current level.
+void AddSceneObject(std::string_view name, std::string_view kind, float x, float y);
+void RemoveSceneObject(int index);
+void RemoveObjectUnderMouse();
+int FindSceneObject(std::string_view name);
+int FindSceneObjectByKind(std::string_view kind);
+int FindSceneObjectByPrefix(std::string_view prefix);
+int FindHiddenObject(std::string_view name);
+int FindInventoryEntry(std::string_view name);
+// The name without its two-character prefix.
+std::string_view ShortName(std::string_view name);
+
+// Whether the mouse lies inside the object's image rectangle (open bounds),
+// which is centred on the object.
+bool MouseOverObject(const SceneObject& object);
+// Opens the close-up of level object `index` as a click on it does, with the
+// close-up's frame centred on (cx, cy).
+void OpenZoomIn(int index, float cx, float cy);
+// Enters the hidden-object scene through level object `index` as a click on
+// its entrance does.
+void EnterHiddenObjectScene(int index);
+
+// The diary's pages: the index of the page with exactly that name in
+// world.diary.pages (page n is index n - 1), or -1.
+int DiaryIndexOf(std::string_view name);

@@ -1,0 +1,5 @@
+file(READ ${HOME}/Quillmoor/Moorhouse/data.ini profile)
+string(FIND "${profile}" "lev_current = bridge" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "quitting during the credits lost the player's level:\n${profile}")
+endif()

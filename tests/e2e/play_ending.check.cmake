@@ -1,0 +1,5 @@
+file(READ ${HOME}/Quillmoor/Moorhouse/data.ini profile)
+string(FIND "${profile}" "lev_current = outro" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "the ending was not saved as the current level:\n${profile}")
+endif()
