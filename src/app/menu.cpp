@@ -24,6 +24,7 @@
 #include "res/strings.h"
 #include "ui/controls.h"
 #include "ui/gui.h"
+#include "world/inventory.h"
 #include "world/scene.h"
 #include "world/world.h"
 
@@ -254,6 +255,8 @@ void MenuProcedure() {
   DrawGreeting();
   CheckSignpost();
   EndLightning();
+  // Messages for the player (no sound, say) show over the menu too.
+  PopupFrame();
 }
 
 void BuildMenuControls(const char* window) {

@@ -142,6 +142,10 @@ void LoadProfile() {
     IniLoadFile(ProfileFilePath());
   else
     IniClear();
+  ReadPlayerOptions();
+}
+
+void ReadPlayerOptions() {
   const std::string& p = g_profiles.current_player;
   PlayerOptions& o = g_profiles.options;
   o.music_volume = ClampVolume(IniReadInt(p, "opt_mvolume"));
@@ -239,7 +243,16 @@ bool DeletePlayer(const std::string& name) {
   DeleteFolderTree(pr.profile_folder + name);
   for (std::size_t i = pr.players.size(); i-- > 0;)
     if (pr.players[i] == name) pr.players.remove_at(i);
+  const std::string before = pr.current_player;
   pr.current_player = pr.players.empty() ? std::string() : pr.players[0];
+  // The options and progress in memory must be the new current player's:
+  // the next save writes them under that player's name.
+  if (pr.current_player == before) return SavePlayerList();
+  if (pr.current_player.empty()) {
+    ResetProfileDefaults();
+  } else {
+    ReadPlayerOptions();
+  }
   return SavePlayerList();
 }
 

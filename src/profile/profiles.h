@@ -57,6 +57,9 @@ void LoadPlayerList();
 // Reads the current player's options and progress ("data.ini" already
 // loaded), or the defaults when there is no profile file.
 void LoadProfile();
+// Reads the current player's options and progress from the document in
+// memory (no player: the keys read as absent).
+void ReadPlayerOptions();
 // The default options and a new game in memory; writes nothing.
 void ResetProfileDefaults();
 // Writes the "players" section and saves "data.ini". False when the save failed.

@@ -14,6 +14,7 @@
 #include "res/draw_list.h"
 #include "res/strings.h"
 #include "ui/gui.h"
+#include "world/inventory.h"
 #include "world/world.h"
 
 namespace {
@@ -47,7 +48,9 @@ class Menu : public ::testing::Test {
   static int TextIndex(const std::string& text) {
     for (std::size_t i = 0; i < DrawList.count(); ++i) {
       const tfunction& c = DrawList[i];
-      if (c.kind == DRAW_TEXT && c.text == text) return static_cast<int>(i);
+      if ((c.kind == DRAW_TEXT || c.kind == DRAW_TEXT_IN_RECT) && c.text == text) {
+        return static_cast<int>(i);
+      }
     }
     return -1;
   }
@@ -129,6 +132,17 @@ TEST_F(Menu, GreetingCallsANamelessPlayerAStrangerUnderTheTiltedView) {
   Tick();
   EXPECT_GT(TextIndex("Ann"), 0);
   EXPECT_EQ(TextIndex("Stranger"), -1);
+}
+
+TEST_F(Menu, AMessageForThePlayerShowsOverTheMenu) {
+  game_strings.add_new("no_sound", "No sound");
+  ShowSceneMessage("no_sound");
+  Tick();
+  Tick();
+  const int at = TextIndex("No sound");
+  ASSERT_GE(at, 0);
+  // Over the picture, not under it.
+  EXPECT_GT(at, TextIndex("Stranger"));
 }
 
 }  // namespace

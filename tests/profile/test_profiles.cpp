@@ -144,6 +144,21 @@ TEST_F(Profiles, DeletingTheCurrentPlayerMakesTheFirstRemainingCurrent) {
   EXPECT_EQ(CurrentProfiles().current_player, "Anna");
 }
 
+TEST_F(Profiles, AfterDeletingTheCurrentPlayerTheNextSaveKeepsTheNewPlayersOwnOptions) {
+  CreateAll({"Anna", "Cleo"});
+  ASSERT_TRUE(ChoosePlayer("Anna"));
+  CurrentProfiles().options.music_volume = 30;
+  ASSERT_TRUE(SaveProfile());
+  ASSERT_TRUE(ChoosePlayer("Cleo"));
+  CurrentProfiles().options.music_volume = 90;
+  ASSERT_TRUE(SaveProfile());
+
+  ASSERT_TRUE(DeletePlayer("Cleo"));
+  EXPECT_EQ(CurrentProfiles().options.music_volume, 30);
+  ASSERT_TRUE(SaveProfile());
+  EXPECT_EQ(IniReadInt("Anna", "opt_mvolume"), 30);
+}
+
 TEST_F(Profiles, DeletingTheLastPlayerLeavesAnEmptyPlayersSection) {
   CreateAll({"Anna"});
   ASSERT_TRUE(DeletePlayer("Anna"));

@@ -1,0 +1,12 @@
+# The lost copy is back, the game starts at the intro, the options are kept.
+set(folder ${HOME}/Quillmoor/Moorhouse)
+if(NOT EXISTS ${folder}/Ada/levels/gates.cfg)
+  message(FATAL_ERROR "the lost level copy was not restored")
+endif()
+file(READ ${folder}/data.ini profile)
+foreach(line "opt_mvolume = 33" "lev_current = intro")
+  string(FIND "${profile}" "${line}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "data.ini lacks \"${line}\":\n${profile}")
+  endif()
+endforeach()

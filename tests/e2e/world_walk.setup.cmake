@@ -1,0 +1,2 @@
+set(LEVEL bridge)
+include(${script_dir}/one_player_at.cmake)
