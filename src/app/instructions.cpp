@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/frame.h"
+#include "app/menu.h"
 #include "app/screens.h"
 #include "engine/engine.h"
 #include "engine/font.h"
@@ -65,7 +66,7 @@ void DrawContinue(float x, float y) {
 // again, and the answer is kept.
 void RememberOfferAnswered() {
   CurrentProfiles().options.tutorial_offered = true;
-  SaveProfile();
+  SaveProfileOrTell();
 }
 
 void AcceptTutorial() {

@@ -89,6 +89,12 @@ void MessageOkProcedure() { ShowWindow("wnd_msg", false); }
 
 }  // namespace
 
+bool SaveProfileOrTell() {
+  if (SaveProfile()) return true;
+  ShowMessageBox("save_failed");
+  return false;
+}
+
 void ShowCredits() {
   cutscenes.credits_started = false;
   Profiles& profiles = CurrentProfiles();

@@ -50,6 +50,8 @@ void BuildMenuControls(const char* window);
 
 // The message box: the text of `key` in "memo_m", and "wnd_msg" shown.
 void ShowMessageBox(std::string_view key);
+// Saves the profile; when that fails the message box tells the player.
+bool SaveProfileOrTell();
 
 // The credits button, also where the ending leads: the credits roll as a
 // level of their own, and the level played before is remembered.

@@ -133,7 +133,7 @@ void OptionsOkClicked() {
   options.environment_volume = BarVolume("bar_3", options.environment_volume);
   options.fullscreen = Checked("check_1", options.fullscreen);
   options.custom_cursor = Checked("check_2", options.custom_cursor);
-  if (!SaveProfile()) LogLine("OPTIONS: the player's options were not saved", true);
+  SaveProfileOrTell();
   ApplyScreenOptions();
   ShowWindow("wnd_prof", false);
   ShowWindow("wnd_opt", false);
@@ -159,6 +159,6 @@ void FullScreenKeyToggle() {
   SetCheck("check_1", !options.fullscreen);
   FullScreenBoxClicked();
   options.fullscreen = Checked("check_1", !options.fullscreen);
-  if (!SaveProfile()) LogLine("OPTIONS: the player's options were not saved", true);
+  SaveProfileOrTell();
   ApplyScreenOptions();
 }

@@ -78,8 +78,11 @@ void TryCreate(ielement& list, ielement& edit) {
       list.selected = static_cast<int>(result.index);
       ClearNameField(edit);
       break;
-    case CreatePlayerOutcome::Invalid:
     case CreatePlayerOutcome::NotSaved:
+      // The name stays for another try once there is room.
+      ShowMessageBox("save_failed");
+      break;
+    case CreatePlayerOutcome::Invalid:
       // The player operations have said why; the name stays for another try.
       ReportWarning("PROFILES: the player \"" + name + "\" was not created");
       break;
@@ -93,7 +96,7 @@ void ProfileOkProcedure() {
   if (!edit->text.empty()) TryCreate(*list, *edit);
   const std::string chosen = SelectedName(*list);
   if (!chosen.empty()) {
-    if (!ChoosePlayer(chosen)) ReportWarning("PROFILES: the player \"" + chosen + "\" was not saved");
+    if (!ChoosePlayer(chosen)) ShowMessageBox("save_failed");
     ApplyScreenOptions();
     ApplyVolumes();
   }
@@ -112,7 +115,7 @@ void DeleteYesProcedure() {
   if (list == nullptr) return;
   const std::string name = SelectedName(*list);
   if (name.empty()) return;
-  if (!DeletePlayer(name)) ReportWarning("PROFILES: the player \"" + name + "\" was not deleted");
+  if (!DeletePlayer(name)) ShowMessageBox("save_failed");
   FillListFromPlayers(*list);
   // The player who is current now is the one the list shows selected.
   const int current = IndexOfName(*list, CurrentProfiles().current_player);

@@ -2,6 +2,7 @@
 #include "app/screens.h"
 
 #include "app/frame.h"
+#include "app/menu.h"
 #include "engine/engine.h"
 #include "engine/log.h"
 #include "profile/profiles.h"
@@ -74,31 +75,35 @@ void PauseProcedure() {
   }
 }
 
-void SaveGame() {
+bool SaveGame() {
+  bool saved = true;
   // A copy that cannot be written is logged and the rest is still saved, so
   // quitting never loses more than that one copy.
   try {
     if (WindowVisible("wnd_ho") && !world.levelName.empty()) WriteSceneObjects(false);
   } catch (const ObjectListError& error) {
     LogLine(std::string("SAVE: the hidden-object scene was not saved: ") + error.what(), true);
+    saved = false;
   }
   try {
     if (WindowVisible("wnd_game") && !world.levelName.empty()) SaveLevel(false);
   } catch (const ObjectListError& error) {
     LogLine(std::string("SAVE: the level was not saved: ") + error.what(), true);
+    saved = false;
   }
-  SaveProfile();
+  return SaveProfile() && saved;
 }
 
 void ReturnToMenu() {
   if (world.ho_busy) return;
   if (sounds.is_playing("energy")) sounds.stop("energy");
   ambience.stop_all();
-  SaveGame();
+  const bool saved = SaveGame();
   for (const char* name : {"wnd_instr", "wnd_pause", "wnd_game", "wnd_ho"}) ShowWindow(name, false);
   ShowWindow("wnd_menu", true);
   for (const char* name : {"wnd_zoomin", "wnd_puzzle", "wnd_popup", "wnd_qhint", "wnd_diary",
                            "wnd_msg", "wnd_help"})
     ShowWindow(name, false);
+  if (!saved) ShowMessageBox("save_failed");
   fade_level = 255;
 }

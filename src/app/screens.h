@@ -15,7 +15,9 @@ void PauseProcedure();
 // The menu buttons of the game panel.
 void ReturnToMenu();
 // Saves what the player is in, then the profile (quitting, the menu, errors).
-void SaveGame();
+// Saves what the player is in, then the profile; false when something could
+// not be written (each failure is logged).
+bool SaveGame();
 // Whether the named window exists and is visible.
 bool WindowVisible(const char* name);
 void ShowWindow(const char* name, bool visible);
