@@ -30,6 +30,7 @@ SIZE = {
     "area": (160, 160),
     "hobject": (100, 100),  # the entrance box; no image
 }
+CLOSEUP = (512, 384)  # the picture, and so the frame, of every close-up
 HO_THING = (56, 56)
 HO_OBSTACLE = (100, 84)
 HO_TOOL = (64, 64)
@@ -773,6 +774,11 @@ def main():
             if o.image:
                 w, h = o.size
                 sprites.append((folder, o.name, w, h, o.kind, o.desc))
+        # A close-up opens as large as its picture "z_" + name.
+        for o in shipped + added:
+            if o.kind == "zoomin":
+                sprites.append((folder, "z_" + o.name, CLOSEUP[0], CLOSEUP[1], "background",
+                                "close-up: " + o.desc))
         for o in added:
             added_rows.append((lname, o.name, int(o.x), int(o.y), o.kind,
                                "image" if o.image else "-", o.added_by))
