@@ -86,23 +86,9 @@ void Fly(SceneObject& entry, float sx, float sy) {
 
 void GiveItem(std::string_view name, std::string_view state, float x, float y) {
   sounds.play("whoosh");
-  SceneObject* entry = world.inventory.reuse_next();
-  if (entry == nullptr) {
+  if (AppendSceneObject(world.inventory, name, state, x, y) == nullptr) {
     LogLine("INVENTORY: full, \"" + std::string(name) + "\" left out", true);
-    return;
   }
-  entry->name.assign(name);
-  entry->kind.assign(state);
-  entry->x = x;
-  entry->y = y;
-  entry->angle = 0.0f;
-  entry->aux = 0.0f;
-  entry->state = 0;
-  entry->particles.count = 0;
-  entry->mark = 0;
-  entry->timer = 0.0f;
-  entry->orbit = 0.0f;
-  entry->glint = false;
 }
 
 void TakeHeldItem(int index) {

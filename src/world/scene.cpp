@@ -508,22 +508,11 @@ void AddSceneObject(std::string_view name, std::string_view kind, float x, float
     sounds.stop("camera");
     return;
   }
-  SceneObject* o = world.objects.reuse_next();
+  SceneObject* o = AppendSceneObject(world.objects, name, kind, x, y);
   if (o == nullptr) {
     LogLine("SCENE: the level is full, \"" + std::string(name) + "\" left out", true);
     return;
   }
-  o->name.assign(name);
-  o->kind.assign(kind);
-  o->x = x;
-  o->y = y;
-  o->state = 0;
-  o->mark = 0;
-  o->timer = 0.0f;
-  o->angle = 0.0f;
-  o->aux = 0.0f;
-  o->orbit = 0.0f;
-  o->particles.count = 0;
   o->glint = o->kind == "item";
 }
 

@@ -37,6 +37,28 @@ void ResetWorld() {
   new (&world) WorldState();
 }
 
+SceneObject* AppendSceneObject(ObjectList& list, std::string_view name, std::string_view kind,
+                               float x, float y) {
+  SceneObject* o = list.reuse_next();
+  if (o == nullptr) return nullptr;
+  o->name.assign(name);
+  o->kind.assign(kind);
+  o->x = x;
+  o->y = y;
+  o->angle = 0.0f;
+  o->aux = 0.0f;
+  o->state = 0;
+  o->particles.count = 0;
+  o->mark = 0;
+  o->timer = 0.0f;
+  o->orbit = 0.0f;
+  o->glint = false;
+  o->flight_distance = 0.0f;
+  o->label_x = 0.0f;
+  o->label_y = 0.0f;
+  return o;
+}
+
 bool IsCutsceneLevel(std::string_view level) {
   return level == "intro" || level == "flight" || level == "outro" || level == "credits";
 }

@@ -38,6 +38,11 @@ struct SceneObject {
 
 using ObjectList = FixedList<SceneObject, MAX_OBJECTS>;
 
+// Appends a fresh object (every run-time field cleared, no particles) and
+// returns it; nullptr when the list is full.
+SceneObject* AppendSceneObject(ObjectList& list, std::string_view name, std::string_view kind,
+                               float x, float y);
+
 // The diary's pages, in the order collected (page n is pages[n - 1]).
 struct DiaryState {
   TF_list pages;
