@@ -87,28 +87,6 @@ void ExitYesProcedure() { StopEngine(); }
 void ExitNoProcedure() { ShowWindow("wnd_econf", false); }
 void MessageOkProcedure() { ShowWindow("wnd_msg", false); }
 
-}  // namespace
-
-bool SaveProfileOrTell() {
-  if (SaveProfile()) return true;
-  ShowMessageBox("save_failed");
-  return false;
-}
-
-void ShowCredits() {
-  cutscenes.credits_started = false;
-  Profiles& profiles = CurrentProfiles();
-  cutscenes.level_before_credits = profiles.current_level;
-  EnterLevel("credits");
-}
-
-void ShowMessageBox(std::string_view key) {
-  if (ielement* memo = gui_get("memo_m")) memo->text = game_strings.get(key);
-  ShowWindow("wnd_msg", true);
-}
-
-namespace {
-
 void AddButton(const char* name, float x, float y, float w, float h, const char* caption,
                const char* skin, UiProc click) {
   gui_add_button(name, x, y, w, h, game_strings.get(caption), skin, click);
@@ -241,6 +219,23 @@ void CheckSignpost() {
 }
 
 }  // namespace
+
+void ShowMessageBox(std::string_view key) {
+  if (ielement* memo = gui_get("memo_m")) memo->text = game_strings.get(key);
+  ShowWindow("wnd_msg", true);
+}
+
+bool SaveProfileOrTell() {
+  if (SaveProfile()) return true;
+  ShowMessageBox("save_failed");
+  return false;
+}
+
+void ShowCredits() {
+  cutscenes.credits_started = false;
+  cutscenes.level_before_credits = CurrentProfiles().current_level;
+  EnterLevel("credits");
+}
 
 void ResetMenu() { menu = MenuState{}; }
 
