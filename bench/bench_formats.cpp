@@ -1,5 +1,6 @@
 // Reading and writing the game's text formats at the sizes the game meets:
-// a profile document of several players and a full string table.
+// a profile document of several players, a full string table and a full
+// level.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -7,6 +8,7 @@
 #include "engine/ini.h"
 #include "engine/timers.h"
 #include "res/strings.h"
+#include "world/object_list.h"
 
 namespace {
 
@@ -75,6 +77,34 @@ void BM_StringTableGetLastKey(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(table.get("text_999"));
 }
 BENCHMARK(BM_StringTableGetLastKey);
+
+// A level as full as a level can be: 129 objects.
+std::string FullLevelText() {
+  std::string text = "129\r\n";
+  for (int i = 0; i < 129; ++i)
+    text += "q_object_" + std::to_string(i) + "\r\n" + std::to_string(100 + i) + ".5\r\n" +
+            std::to_string(300 - i) + "\r\nstatic\r\n";
+  return text;
+}
+
+void BM_ObjectListParseFullLevel(benchmark::State& state) {
+  const std::string text = FullLevelText();
+  BlockTable blocks;
+  for (auto _ : state) {
+    blocks.clear();
+    ParseObjectList(text, blocks, "bench");
+    benchmark::DoNotOptimize(blocks.size());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_ObjectListParseFullLevel);
+
+void BM_ObjectListFormatFullLevel(benchmark::State& state) {
+  BlockTable blocks;
+  ParseObjectList(FullLevelText(), blocks, "bench");
+  for (auto _ : state) benchmark::DoNotOptimize(FormatObjectList(blocks));
+}
+BENCHMARK(BM_ObjectListFormatFullLevel);
 
 double g_now = 0.0;
 double BenchNow() { return g_now; }
