@@ -5,13 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>  // mkdtemp
 #include <sys/stat.h>
 #include <unistd.h>  // chdir: the game runs inside its root
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +16,7 @@
 #include "engine/log.h"
 #include "engine/save_file.h"
 #include "profile/player_folder.h"
+#include "support/temp_files.h"
 
 namespace {
 
@@ -27,9 +25,8 @@ namespace fs = std::filesystem;
 class Profiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string name = (fs::temp_directory_path() / "profiles_test_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(name.data()), nullptr);
-    root_ = name;
+    root_ = MakeTempFolder("profiles_test");
+    ASSERT_FALSE(root_.empty());
     fs::create_directories(root_ / "home");
     fs::create_directories(root_ / "game");
     ResetProfiles();
@@ -48,16 +45,6 @@ class Profiles : public ::testing::Test {
   fs::path ProfileFolder() const { return root_ / "home" / "Quillmoor" / "save"; }
   fs::path DataIni() const { return ProfileFolder() / "data.ini"; }
 
-  static void Write(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-  }
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
   static std::vector<std::string> Players() {
     const TF_list& list = CurrentProfiles().players;
     return {list.begin(), list.end()};
@@ -79,25 +66,25 @@ class Profiles : public ::testing::Test {
 
 TEST_F(Profiles, NameDifferingOnlyInLetterCaseFindsTheExistingEntry) {
   CreateAll({"Anna", "Bob"});
-  const std::string saved = Read(DataIni());
+  const std::string saved = ReadTextFile(DataIni());
 
   const CreatePlayerResult result = CreatePlayer("bOB");
   EXPECT_EQ(result.outcome, CreatePlayerOutcome::Exists);
   EXPECT_EQ(result.index, 1u);
   EXPECT_EQ(Players(), (std::vector<std::string>{"Anna", "Bob"}));
   EXPECT_EQ(CurrentProfiles().current_player, "Bob");
-  EXPECT_EQ(Read(DataIni()), saved);
+  EXPECT_EQ(ReadTextFile(DataIni()), saved);
   EXPECT_FALSE(fs::exists(ProfileFolder() / "bOB"));
 }
 
 TEST_F(Profiles, NinthPlayerIsRefusedAndTheListStaysAsItWas) {
   CreateAll({"p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8"});
-  const std::string saved = Read(DataIni());
+  const std::string saved = ReadTextFile(DataIni());
 
   EXPECT_EQ(CreatePlayer("p9").outcome, CreatePlayerOutcome::Full);
   EXPECT_EQ(Players().size(), MAX_PLAYERS);
   EXPECT_EQ(CurrentProfiles().current_player, "p8");
-  EXPECT_EQ(Read(DataIni()), saved);
+  EXPECT_EQ(ReadTextFile(DataIni()), saved);
   EXPECT_FALSE(fs::exists(ProfileFolder() / "p9"));
 }
 
@@ -117,7 +104,7 @@ TEST_F(Profiles, CreatedPlayerIsCurrentWithDefaultsAndSurvivesARestart) {
 }
 
 TEST_F(Profiles, DoubledAndTrailingSeparatorsGiveNoEmptyNames) {
-  Write(DataIni(), "[ players ]\r\nopt_plist = Anna//Bob/\r\nopt_player = Bob\r\n");
+  WriteTextFile(DataIni(), "[ players ]\r\nopt_plist = Anna//Bob/\r\nopt_player = Bob\r\n");
   LoadPlayerList();
   EXPECT_EQ(Players(), (std::vector<std::string>{"Anna", "Bob"}));
   EXPECT_EQ(CurrentProfiles().current_player, "Bob");
@@ -205,9 +192,9 @@ TEST_F(Profiles, DeletingWritesTheLogLine) {
   ASSERT_TRUE(LogOpen(log.string(), 0.0));
   DeletePlayer("Anna");
   LogClose();
-  EXPECT_NE(Read(log).find("DELETED: " + ProfileFolder().string() + "/Anna\r\n"),
+  EXPECT_NE(ReadTextFile(log).find("DELETED: " + ProfileFolder().string() + "/Anna\r\n"),
             std::string::npos)
-      << Read(log);
+      << ReadTextFile(log);
 }
 
 TEST_F(Profiles, SaveWithoutACurrentPlayerKeepsOtherPlayersAndRemovesAnEmptyFile) {
@@ -217,7 +204,7 @@ TEST_F(Profiles, SaveWithoutACurrentPlayerKeepsOtherPlayersAndRemovesAnEmptyFile
   CurrentProfiles().current_player.clear();
   EXPECT_TRUE(SaveProfile());
   ASSERT_TRUE(fs::exists(DataIni()));
-  const std::string text = Read(DataIni());
+  const std::string text = ReadTextFile(DataIni());
   EXPECT_NE(text.find("[ Anna ]"), std::string::npos) << text;
   EXPECT_NE(text.find("Anna/Bob"), std::string::npos) << text;
 
@@ -248,19 +235,19 @@ TEST_F(Profiles, ChoosingAPlayerLoadsItsOptionsAndSavesItAsCurrent) {
 
 TEST_F(Profiles, PlayerFolderHoldsFreshCopiesOfTheShippedLists) {
   const fs::path game = root_ / "game";
-  Write(game / "data/levels/intro.cfg", "1\r\ndoor\r\n10\r\n20\r\nitem\r\n");
-  Write(game / "data/levels/notes.txt", "not an object list");
-  Write(game / "data/scenes/hall.cfg", "0\r\n");
+  WriteTextFile(game / "data/levels/intro.cfg", "1\r\ndoor\r\n10\r\n20\r\nitem\r\n");
+  WriteTextFile(game / "data/levels/notes.txt", "not an object list");
+  WriteTextFile(game / "data/scenes/hall.cfg", "0\r\n");
   CreateAll({"Anna"});
   const fs::path folder = ProfileFolder() / "Anna";
-  EXPECT_EQ(Read(folder / "levels/intro.cfg"), Read(game / "data/levels/intro.cfg"));
-  EXPECT_EQ(Read(folder / "scenes/hall.cfg"), "0\r\n");
+  EXPECT_EQ(ReadTextFile(folder / "levels/intro.cfg"), ReadTextFile(game / "data/levels/intro.cfg"));
+  EXPECT_EQ(ReadTextFile(folder / "scenes/hall.cfg"), "0\r\n");
   EXPECT_FALSE(fs::exists(folder / "levels/notes.txt"));
 
   // A second fill replaces what the player changed.
-  Write(folder / "levels/intro.cfg", "changed");
+  WriteTextFile(folder / "levels/intro.cfg", "changed");
   ASSERT_TRUE(CreatePlayerFolder("Anna"));
-  EXPECT_EQ(Read(folder / "levels/intro.cfg"), Read(game / "data/levels/intro.cfg"));
+  EXPECT_EQ(ReadTextFile(folder / "levels/intro.cfg"), ReadTextFile(game / "data/levels/intro.cfg"));
 }
 
 TEST_F(Profiles, MissingShippedFoldersLeaveEmptySubfolders) {
@@ -272,7 +259,7 @@ TEST_F(Profiles, MissingShippedFoldersLeaveEmptySubfolders) {
 }
 
 TEST_F(Profiles, PlayerFolderThatCannotBeMadeIsReported) {
-  Write(ProfileFolder() / "Anna", "a file where the folder belongs");
+  WriteTextFile(ProfileFolder() / "Anna", "a file where the folder belongs");
   EXPECT_EQ(CreatePlayer("Anna").outcome, CreatePlayerOutcome::FolderIncomplete);
   // The profile itself was saved; the start-up check repairs the folder.
   EXPECT_EQ(Players(), (std::vector<std::string>{"Anna"}));
@@ -293,8 +280,8 @@ TEST_F(Profiles, FailedSaveIsReportedAndThePlayerIsNotCreated) {
 
 TEST_F(Profiles, NamesThatAreNotLettersAndDigitsAreNeverUsed) {
   CreateAll({"Anna"});
-  const std::string saved = Read(DataIni());
-  Write(root_ / "home" / "Quillmoor" / "keep.txt", "outside the profile folder");
+  const std::string saved = ReadTextFile(DataIni());
+  WriteTextFile(root_ / "home" / "Quillmoor" / "keep.txt", "outside the profile folder");
   for (const char* name : {"", "..", ".", "a/b", "../save", "two words", "Anna ", "An\r\nna"}) {
     EXPECT_EQ(CreatePlayer(name).outcome, CreatePlayerOutcome::Invalid) << name;
     EXPECT_FALSE(DeletePlayer(name)) << name;
@@ -303,7 +290,7 @@ TEST_F(Profiles, NamesThatAreNotLettersAndDigitsAreNeverUsed) {
   }
   EXPECT_EQ(Players(), (std::vector<std::string>{"Anna"}));
   EXPECT_EQ(CurrentProfiles().current_player, "Anna");
-  EXPECT_EQ(Read(DataIni()), saved);
+  EXPECT_EQ(ReadTextFile(DataIni()), saved);
   EXPECT_TRUE(fs::exists(root_ / "home" / "Quillmoor" / "keep.txt"));
   EXPECT_TRUE(fs::is_directory(ProfileFolder() / "Anna" / "levels"));
   EXPECT_FALSE(fs::exists(root_ / "home" / "Quillmoor" / "save" / "a"));
@@ -312,7 +299,7 @@ TEST_F(Profiles, NamesThatAreNotLettersAndDigitsAreNeverUsed) {
 TEST_F(Profiles, NothingIsWrittenOrRemovedBeforeTheProfileFolderIsKnown) {
   // Without a profile folder the player paths would point into the game root.
   const fs::path game = root_ / "game";
-  Write(game / "data/levels/intro.cfg", "0");
+  WriteTextFile(game / "data/levels/intro.cfg", "0");
   const fs::path was = fs::current_path();
   ASSERT_EQ(::chdir(game.c_str()), 0);
   ResetProfiles();
@@ -328,23 +315,23 @@ TEST_F(Profiles, NothingIsWrittenOrRemovedBeforeTheProfileFolderIsKnown) {
 
 TEST_F(Profiles, FolderTreeRemovalTakesLinksButNeverWhatTheyPointAt) {
   const fs::path outside = root_ / "outside";
-  Write(outside / "treasure.txt", "keep me");
+  WriteTextFile(outside / "treasure.txt", "keep me");
   const fs::path tree = ProfileFolder() / "Anna";
-  Write(tree / "levels" / "intro.cfg", "0");
-  Write(tree / "deep" / "er" / "still.cfg", "0");
+  WriteTextFile(tree / "levels" / "intro.cfg", "0");
+  WriteTextFile(tree / "deep" / "er" / "still.cfg", "0");
   fs::create_directory_symlink(outside, tree / "levels" / "link_to_folder");
   fs::create_symlink(outside / "treasure.txt", tree / "link_to_file");
   fs::create_symlink(root_ / "nowhere", tree / "dangling");
 
   DeleteFolderTree(tree.string());
   EXPECT_FALSE(fs::exists(fs::symlink_status(tree)));
-  EXPECT_EQ(Read(outside / "treasure.txt"), "keep me");
+  EXPECT_EQ(ReadTextFile(outside / "treasure.txt"), "keep me");
 
   // A link standing in for the whole folder goes as a link.
   fs::create_directory_symlink(outside, tree);
   DeleteFolderTree(tree.string());
   EXPECT_FALSE(fs::exists(fs::symlink_status(tree)));
-  EXPECT_EQ(Read(outside / "treasure.txt"), "keep me");
+  EXPECT_EQ(ReadTextFile(outside / "treasure.txt"), "keep me");
 
   // Nothing there is no failure.
   DeleteFolderTree((root_ / "missing").string());

@@ -5,16 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>  // mkdtemp
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/ini.h"
 #include "profile/profiles.h"
+#include "support/temp_files.h"
 #include "world/world.h"
 
 namespace {
@@ -24,9 +22,8 @@ namespace fs = std::filesystem;
 class Progress : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string name = (fs::temp_directory_path() / "progress_test_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(name.data()), nullptr);
-    root_ = name;
+    root_ = MakeTempFolder("progress_test");
+    ASSERT_FALSE(root_.empty());
     fs::create_directories(root_ / "home");
     ResetWorld();
     IniClear();
@@ -58,16 +55,6 @@ class Progress : public ::testing::Test {
   fs::path PlayerFolder(const char* name) const { return root_ / "home/Quillmoor/save" / name; }
   fs::path DataIni() const { return root_ / "home/Quillmoor/save/data.ini"; }
 
-  static void Write(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-  }
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
   // The keys of a section of the saved file, in file order.
   std::vector<std::string> SavedKeys(const std::string& section) {
     IniClear();
@@ -178,7 +165,7 @@ TEST_F(Progress, InventoryIsRewrittenWholeWithRoundedPositions) {
 }
 
 TEST_F(Progress, ProfileWithoutProgressKeysStartsEmpty) {
-  Write(DataIni(),
+  WriteTextFile(DataIni(),
         "[ players ]\r\nopt_plist = Anna\r\nopt_player = Anna\r\n\r\n"
         "[ Anna ]\r\nopt_mvolume = 30\r\nopt_fullscreen = TRUE\r\n");
   world.tasks.append("stale", "main");
@@ -196,7 +183,7 @@ TEST_F(Progress, ProfileWithoutProgressKeysStartsEmpty) {
 }
 
 TEST_F(Progress, HandEditedCountsStayWithinTheLists) {
-  Write(DataIni(),
+  WriteTextFile(DataIni(),
         "[ players ]\r\nopt_plist = Anna\r\nopt_player = Anna\r\n\r\n"
         "[ Anna ]\r\ndiary_max = 2000000000\r\ndiary_page = 99\r\ntasks_count = 5000\r\n"
         "hint_pos = 900\r\nlev_current = ../../elsewhere\r\n\r\n"
@@ -211,7 +198,7 @@ TEST_F(Progress, HandEditedCountsStayWithinTheLists) {
   EXPECT_FLOAT_EQ(world.hintCharge, 80.0f);
   EXPECT_EQ(CurrentProfiles().current_level, "");
 
-  Write(DataIni(),
+  WriteTextFile(DataIni(),
         "[ players ]\r\nopt_plist = Anna\r\nopt_player = Anna\r\n\r\n"
         "[ Anna ]\r\ndiary_max = -4\r\ntasks_count = -1\r\n\r\n[ Anna_inv ]\r\ncount = -9\r\n");
   LoadProfile();
@@ -239,9 +226,9 @@ class PlayerFiles : public Progress {
  protected:
   void SetUp() override {
     Progress::SetUp();
-    Write(root_ / "game/data/levels/hotel.cfg", "1\r\nlev_door\r\n10\r\n20\r\narea\r\n");
-    Write(root_ / "game/data/levels/intro.cfg", "0\r\n");
-    Write(root_ / "game/data/scenes/hotel.cfg", "1\r\nh_cup\r\n1\r\n2\r\nitem\r\n");
+    WriteTextFile(root_ / "game/data/levels/hotel.cfg", "1\r\nlev_door\r\n10\r\n20\r\narea\r\n");
+    WriteTextFile(root_ / "game/data/levels/intro.cfg", "0\r\n");
+    WriteTextFile(root_ / "game/data/scenes/hotel.cfg", "1\r\nh_cup\r\n1\r\n2\r\nitem\r\n");
     ASSERT_EQ(CreatePlayer("Anna").outcome, CreatePlayerOutcome::Created);
     CurrentProfiles().options.music_volume = 20;
     CurrentProfiles().current_level = "hotel";
@@ -259,8 +246,8 @@ class PlayerFiles : public Progress {
     ASSERT_EQ(world.diary.pages.size(), 1u);
     EXPECT_EQ(world.diary.pages[0], "default");
     EXPECT_EQ(CurrentProfiles().options.music_volume, 20);
-    EXPECT_EQ(Read(PlayerFolder("Anna") / "levels/hotel.cfg"),
-              Read(root_ / "game/data/levels/hotel.cfg"));
+    EXPECT_EQ(ReadTextFile(PlayerFolder("Anna") / "levels/hotel.cfg"),
+              ReadTextFile(root_ / "game/data/levels/hotel.cfg"));
     RestartAndLoad();
     EXPECT_EQ(CurrentProfiles().current_level, "intro");
     EXPECT_EQ(world.inventory.size(), 0u);
@@ -270,12 +257,12 @@ class PlayerFiles : public Progress {
 };
 
 TEST_F(PlayerFiles, IntactCopiesChangeNothing) {
-  const std::string saved = Read(DataIni());
+  const std::string saved = ReadTextFile(DataIni());
   RestartAndLoad();
   EXPECT_TRUE(VerifyPlayerFiles());
   EXPECT_EQ(CurrentProfiles().current_level, "hotel");
   EXPECT_EQ(world.inventory.size(), 2u);
-  EXPECT_EQ(Read(DataIni()), saved);
+  EXPECT_EQ(ReadTextFile(DataIni()), saved);
 }
 
 TEST_F(PlayerFiles, MissingLevelCopyStartsThePlayerOver) {
@@ -287,11 +274,11 @@ TEST_F(PlayerFiles, MissingLevelCopyStartsThePlayerOver) {
 }
 
 TEST_F(PlayerFiles, UnreadableSceneCopyStartsThePlayerOver) {
-  Write(PlayerFolder("Anna") / "scenes/hotel.cfg", "1\r\nh_cup\r\none\r\n2\r\nitem\r\n");
+  WriteTextFile(PlayerFolder("Anna") / "scenes/hotel.cfg", "1\r\nh_cup\r\none\r\n2\r\nitem\r\n");
   RestartAndLoad();
   EXPECT_FALSE(VerifyPlayerFiles());
-  EXPECT_EQ(Read(PlayerFolder("Anna") / "scenes/hotel.cfg"),
-            Read(root_ / "game/data/scenes/hotel.cfg"));
+  EXPECT_EQ(ReadTextFile(PlayerFolder("Anna") / "scenes/hotel.cfg"),
+            ReadTextFile(root_ / "game/data/scenes/hotel.cfg"));
   ExpectStartedOver();
 }
 

@@ -5,16 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>  // mkdtemp
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "engine/ini.h"
 #include "profile/profiles.h"
+#include "support/temp_files.h"
 #include "world/world.h"
 
 namespace {
@@ -143,9 +141,8 @@ TEST(ObjectListFormat, LevelNamesThatCouldLeaveTheirFolderAreRefused) {
 class SavedLevels : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string name = (fs::temp_directory_path() / "object_list_test_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(name.data()), nullptr);
-    root_ = name;
+    root_ = MakeTempFolder("object_list_test");
+    ASSERT_FALSE(root_.empty());
     ResetProfiles();
     ResetWorld();
     IniClear();
@@ -166,22 +163,12 @@ class SavedLevels : public ::testing::Test {
   }
 
   fs::path Copies() const { return root_ / "Quillmoor/save/Anna/levels"; }
-  static void Write(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-  }
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
 
   fs::path root_;
 };
 
 TEST_F(SavedLevels, FindCountsBlocksFromZero) {
-  Write(Copies() / "hotel.cfg", "3\nkey\n1\n2\nitem\nlamp\n3\n4\nstatic\nkey\n5\n6\nitem\n");
+  WriteTextFile(Copies() / "hotel.cfg", "3\nkey\n1\n2\nitem\nlamp\n3\n4\nstatic\nkey\n5\n6\nitem\n");
   EXPECT_EQ(FindInSavedLevel("hotel", "key"), 0);
   EXPECT_EQ(FindInSavedLevel("hotel", "lamp"), 1);
   EXPECT_EQ(FindInSavedLevel("hotel", "Key"), -1);
@@ -190,19 +177,19 @@ TEST_F(SavedLevels, FindCountsBlocksFromZero) {
 }
 
 TEST_F(SavedLevels, RemoveTakesOnlyTheFirstOfTwoEqualNamesAndRoundsTheRest) {
-  Write(Copies() / "hotel.cfg", "3\nkey\n1.5\n2\nitem\nlamp\n2.5\n4\nstatic\nkey\n5\n6.5\nitem\n");
+  WriteTextFile(Copies() / "hotel.cfg", "3\nkey\n1.5\n2\nitem\nlamp\n2.5\n4\nstatic\nkey\n5\n6.5\nitem\n");
   RemoveFromSavedLevel("hotel", "key");
-  EXPECT_EQ(Read(Copies() / "hotel.cfg"), "2\r\nlamp\r\n2\r\n4\r\nstatic\r\nkey\r\n5\r\n6\r\nitem\r\n");
+  EXPECT_EQ(ReadTextFile(Copies() / "hotel.cfg"), "2\r\nlamp\r\n2\r\n4\r\nstatic\r\nkey\r\n5\r\n6\r\nitem\r\n");
   // No match: the same list, written anew.
-  Write(Copies() / "hotel.cfg", "1\nlamp\n7.5\n8\nstatic");
+  WriteTextFile(Copies() / "hotel.cfg", "1\nlamp\n7.5\n8\nstatic");
   RemoveFromSavedLevel("hotel", "chair");
-  EXPECT_EQ(Read(Copies() / "hotel.cfg"), "1\r\nlamp\r\n8\r\n8\r\nstatic\r\n");
+  EXPECT_EQ(ReadTextFile(Copies() / "hotel.cfg"), "1\r\nlamp\r\n8\r\n8\r\nstatic\r\n");
 }
 
 TEST_F(SavedLevels, AddAppendsABlockAndRewritesTheWholeList) {
-  Write(Copies() / "hotel.cfg", "1\nlamp\n0.5\n1.5\nstatic\n");
+  WriteTextFile(Copies() / "hotel.cfg", "1\nlamp\n0.5\n1.5\nstatic\n");
   AddToSavedLevel("hotel", "i_key", 412.5f, -3.5f, "item");
-  EXPECT_EQ(Read(Copies() / "hotel.cfg"),
+  EXPECT_EQ(ReadTextFile(Copies() / "hotel.cfg"),
             "2\r\nlamp\r\n0\r\n2\r\nstatic\r\ni_key\r\n412\r\n-4\r\nitem\r\n");
   // A name with a line break would shift every later block: not written.
   EXPECT_THROW(AddToSavedLevel("hotel", "a\nb", 1, 2, "item"), ObjectListError);
@@ -211,20 +198,20 @@ TEST_F(SavedLevels, AddAppendsABlockAndRewritesTheWholeList) {
 
 TEST_F(SavedLevels, FullOrOverfullCopiesAreNeverCutDown) {
   const std::string full = ManyBlocks(129, 129);
-  Write(Copies() / "full.cfg", full);
+  WriteTextFile(Copies() / "full.cfg", full);
   AddToSavedLevel("full", "extra", 1, 2, "item");
-  EXPECT_EQ(Read(Copies() / "full.cfg"), full);
+  EXPECT_EQ(ReadTextFile(Copies() / "full.cfg"), full);
 
   const std::string overfull = ManyBlocks(131, 131);
-  Write(Copies() / "over.cfg", overfull);
+  WriteTextFile(Copies() / "over.cfg", overfull);
   RemoveFromSavedLevel("over", "o0");
   AddToSavedLevel("over", "extra", 1, 2, "item");
-  EXPECT_EQ(Read(Copies() / "over.cfg"), overfull);
+  EXPECT_EQ(ReadTextFile(Copies() / "over.cfg"), overfull);
 }
 
 TEST_F(SavedLevels, LevelObjectsGoToTheCopyAndComeBackWithFreshRecords) {
   world.levelName = "hotel";
-  Write(root_ / "game/data/levels/hotel.cfg", "1\nshipped\n1\n2\nstatic\n");
+  WriteTextFile(root_ / "game/data/levels/hotel.cfg", "1\nshipped\n1\n2\nstatic\n");
   ReadLevelObjects(true);
   ASSERT_EQ(world.objects.size(), 1u);
   EXPECT_EQ(world.objects[0].name, "shipped");
@@ -234,7 +221,7 @@ TEST_F(SavedLevels, LevelObjectsGoToTheCopyAndComeBackWithFreshRecords) {
   world.objects[0].state = 7;
   world.objects[0].glint = true;
   WriteLevelObjects(false);
-  EXPECT_EQ(Read(Copies() / "hotel.cfg"), "1\r\nshipped\r\n100\r\n2\r\nstatic\r\n");
+  EXPECT_EQ(ReadTextFile(Copies() / "hotel.cfg"), "1\r\nshipped\r\n100\r\n2\r\nstatic\r\n");
   // The profile was saved with it.
   EXPECT_TRUE(fs::exists(root_ / "Quillmoor/save/data.ini"));
 
@@ -248,7 +235,7 @@ TEST_F(SavedLevels, LevelObjectsGoToTheCopyAndComeBackWithFreshRecords) {
 
 TEST_F(SavedLevels, DamagedCopyLeavesTheObjectsReadBeforeTheFault) {
   world.levelName = "hotel";
-  Write(Copies() / "hotel.cfg", "3\nfirst\n1\n2\nitem\nsecond\nx\n4\nitem\n");
+  WriteTextFile(Copies() / "hotel.cfg", "3\nfirst\n1\n2\nitem\nsecond\nx\n4\nitem\n");
   EXPECT_THROW(ReadLevelObjects(false), ObjectListError);
   ASSERT_EQ(world.objects.size(), 1u);
   EXPECT_EQ(world.objects[0].name, "first");
@@ -262,7 +249,7 @@ TEST_F(SavedLevels, SceneObjectsUseTheScenesFolder) {
   world.sceneObjects[0].x = 1.5f;
   world.sceneObjects[0].kind = "item";
   WriteSceneObjects(false);
-  EXPECT_EQ(Read(root_ / "Quillmoor/save/Anna/scenes/hotel.cfg"),
+  EXPECT_EQ(ReadTextFile(root_ / "Quillmoor/save/Anna/scenes/hotel.cfg"),
             "1\r\nh_cup\r\n2\r\n0\r\nitem\r\n");
   world.sceneObjects.clear();
   ReadSceneObjects(false);
