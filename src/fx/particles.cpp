@@ -92,9 +92,15 @@ float RandomBetween(int lo, int hi) { return static_cast<float>(lo + Random(hi -
 
 uint32_t GoldenSpark() { return Rgb(221, 170 - Random(50), 68 - Random(50)); }
 
-void Spark(TParticleSystem& ps, float x, float y, float vx, float vy, float size, float decay,
-           float growth) {
-  Append(ps, kSpark, false, x, y, vx, vy, size, decay, 0.0f, growth, GoldenSpark(), BLEND_ADD);
+// A golden spark up to `reach` pixels off (x, y), drifting at a random
+// speed of up to half a pixel a tick divided by `slowness`.
+void ScatteredSpark(TParticleSystem& ps, float x, float y, int reach, float slowness, float size,
+                    float decay, float growth) {
+  const float px = x + RandomBetween(-reach, reach);
+  const float py = y + RandomBetween(-reach, reach);
+  const float vx = RandomBetween(-5, 5) / slowness;
+  const float vy = RandomBetween(-5, 5) / slowness;
+  Append(ps, kSpark, false, px, py, vx, vy, size, decay, 0.0f, growth, GoldenSpark(), BLEND_ADD);
 }
 
 }  // namespace
@@ -185,28 +191,16 @@ void EmitGhost(TParticleSystem& ps, float x, float y, float orbit) {
 }
 
 void EmitSparkTrail(TParticleSystem& ps, float x, float y) {
-  const float px = x + RandomBetween(-10, 10);
-  const float py = y + RandomBetween(-10, 10);
-  const float vx = RandomBetween(-5, 5) / 10.0f;
-  const float vy = RandomBetween(-5, 5) / 10.0f;
-  Spark(ps, px, py, vx, vy, 0.5f + RandomBetween(0, 10) / 20.0f, 2.5f, -0.01f);
+  ScatteredSpark(ps, x, y, 10, 10.0f, 0.5f + RandomBetween(0, 10) / 20.0f, 2.5f, -0.01f);
 }
 
 void EmitSparkFound(TParticleSystem& ps, float x, float y) {
-  const float px = x + RandomBetween(-50, 50);
-  const float py = y + RandomBetween(-50, 50);
-  const float vx = RandomBetween(-5, 5) / 10.0f;
-  const float vy = RandomBetween(-5, 5) / 10.0f;
-  Spark(ps, px, py, vx, vy, 0.5f + RandomBetween(0, 10) / 10.0f, 2.5f, -0.005f);
+  ScatteredSpark(ps, x, y, 50, 10.0f, 0.5f + RandomBetween(0, 10) / 10.0f, 2.5f, -0.005f);
 }
 
 void EmitSparkHint(TParticleSystem& ps, float x, float y) {
-  const float px = x + RandomBetween(-5, 5);
-  const float py = y + RandomBetween(-5, 5);
-  const float vx = RandomBetween(-5, 5) / 40.0f;
-  const float vy = RandomBetween(-5, 5) / 40.0f;
   const float size = 0.1f + RandomBetween(0, 10) / 10.0f;
-  Spark(ps, px, py, vx, vy, size, 1.0f + RandomBetween(0, 10) / 10.0f, 0.01f);
+  ScatteredSpark(ps, x, y, 5, 40.0f, size, 1.0f + RandomBetween(0, 10) / 10.0f, 0.01f);
 }
 
 void EmitSparkRecharge(TParticleSystem& ps, float x, float y, float w, float h) {
