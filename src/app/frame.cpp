@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 
+#include "app/menu.h"
 #include "app/options.h"
 #include "app/screens.h"
 #include "app/shell.h"
@@ -132,8 +133,7 @@ void ResolutionGuard() {
   if (EngineQuery(Q_DESKTOP_WIDTH) > kLogicalWidth && EngineQuery(Q_DESKTOP_HEIGHT) > kLogicalHeight)
     return;
   // A desktop no larger than the game's picture cannot hold the window.
-  ShowWindow("wnd_msg", true);
-  if (ielement* memo = gui_get("memo_m")) memo->text = game_strings.get("resolution");
+  ShowMessageBox("resolution");
   options.fullscreen = true;
   if (ielement* check = gui_get("check_1")) check->checked = true;
   SetScreenOptions(kLogicalWidth, kLogicalHeight, 0, true, true);

@@ -143,10 +143,7 @@ void LoadCallback() {
   cutscenes = CutsceneState{};
   BuildWindows();
   // Damaged level or scene copies start the player's game over, with word why.
-  if (!VerifyPlayerFiles()) {
-    if (ielement* memo = gui_get("memo_m")) memo->text = game_strings.get("crash");
-    ShowWindow("wnd_msg", true);
-  }
+  if (!VerifyPlayerFiles()) ShowMessageBox("crash");
   g_shell.load_complete = true;
 }
 
