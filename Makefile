@@ -7,14 +7,16 @@ CMAKE_FLAGS ?=
 
 .PHONY: run test build deps configure fuzz sanitize bench clean
 
+# One shell for the check and the start, so that no display stops both.
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display found (neither DISPLAY nor WAYLAND_DISPLAY is set), so no window can open."; \
 	  echo "The game is built in $(BUILD)/game/. To run it without a window:"; \
 	  echo "  $(BUILD)/game/quillmoor --headless --script tests/e2e/splash_wait.qms"; \
-	  exit 0; \
+	  exit 1; \
+	else \
+	  $(BUILD)/game/quillmoor; \
 	fi
-	$(BUILD)/game/quillmoor
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

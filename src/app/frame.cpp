@@ -7,6 +7,7 @@
 #include "app/menu.h"
 #include "app/options.h"
 #include "app/screens.h"
+#include "app/screenshot.h"
 #include "app/shell.h"
 #include "engine/engine.h"
 #include "engine/log.h"
@@ -70,6 +71,7 @@ void GuardedTick() {
     DrawList.filled_rect(static_cast<uint8_t>(fade_level), 0x000000, 0.0f, 0.0f, 1024.0f, 768.0f,
                          BLEND_NORMAL);
   DrawCursor();
+  ScreenshotKey();
   ClearMouseState();
   ClearKeyState();
 }

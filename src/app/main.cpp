@@ -3,14 +3,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "app/cmdline.h"
 #include "app/shell.h"
 #include "engine/engine.h"
+#include "engine/log.h"
+#include "engine/save_file.h"
 
 #ifndef QUILLMOOR_SHARE_DIR
 #define QUILLMOOR_SHARE_DIR "/usr/local/share/quillmoor"
@@ -87,15 +91,19 @@ int main(int argc, char** argv) {
   settings.desktop_height = options.desktop_height;
   settings.program_dir = WithSlash(root);
   settings.user_dir = UserFolder(options);
-  if (!IsFolder(settings.user_dir)) {
-    std::fprintf(stderr, "quillmoor: the per-user folder %s does not exist\n",
-                 settings.user_dir.c_str());
+  // Reports made from here on know whether a window may show them.
+  EngineConfigure(settings);
+  // A fresh account has no ~/.local/share yet: it is made, as the desktop's
+  // base-folder rules ask, and only a folder that cannot be made stops us.
+  std::string error;
+  if (!MakeFolderTree(settings.user_dir, &error)) {
+    ReportStartFailure("the folder for saved games " + settings.user_dir +
+                       " is not usable: " + error);
     return 1;
   }
   if (::chdir(root.c_str()) != 0) {
-    std::fprintf(stderr, "quillmoor: cannot enter the game folder %s\n", root.c_str());
+    ReportStartFailure("cannot enter the game folder " + root + ": " + std::strerror(errno));
     return 1;
   }
-  EngineConfigure(settings);
   return ProgramEntry(options);
 }

@@ -7,6 +7,7 @@
 
 #include "app/menu.h"
 #include "app/screens.h"
+#include "app/shell.h"
 #include "engine/engine.h"
 #include "engine/keys.h"
 #include "engine/log.h"
@@ -131,7 +132,9 @@ void OptionsOkClicked() {
   options.music_volume = BarVolume("bar_1", options.music_volume);
   options.effects_volume = BarVolume("bar_2", options.effects_volume);
   options.environment_volume = BarVolume("bar_3", options.environment_volume);
+  const bool fullscreen_before = options.fullscreen;
   options.fullscreen = Checked("check_1", options.fullscreen);
+  if (options.fullscreen != fullscreen_before) Shell().run_fullscreen.reset();
   options.custom_cursor = Checked("check_2", options.custom_cursor);
   SaveProfileOrTell();
   ApplyScreenOptions();
@@ -141,8 +144,9 @@ void OptionsOkClicked() {
 
 void ApplyScreenOptions() {
   const PlayerOptions& options = CurrentProfiles().options;
-  if (EngineFullscreen() != options.fullscreen) {
-    if (options.fullscreen) {
+  const bool fullscreen = Shell().run_fullscreen.value_or(options.fullscreen);
+  if (EngineFullscreen() != fullscreen) {
+    if (fullscreen) {
       SetScreenOptions(static_cast<uint16_t>(EngineQuery(Q_DESKTOP_WIDTH)),
                        static_cast<uint16_t>(EngineQuery(Q_DESKTOP_HEIGHT)), 0, true, true);
     } else {
@@ -156,9 +160,13 @@ void ApplyScreenOptions() {
 void FullScreenKeyToggle() {
   if (!KeyDown(key::kAnyAlt) || !KeyPress(key::kEnter)) return;
   PlayerOptions& options = CurrentProfiles().options;
-  SetCheck("check_1", !options.fullscreen);
+  // The key turns what the player sees, which a command line may have chosen.
+  const bool wanted = !EngineFullscreen();
+  SetCheck("check_1", wanted);
   FullScreenBoxClicked();
-  options.fullscreen = Checked("check_1", !options.fullscreen);
+  options.fullscreen = Checked("check_1", wanted);
+  // The player's own key press overrides the command line's choice.
+  Shell().run_fullscreen.reset();
   SaveProfileOrTell();
   ApplyScreenOptions();
 }

@@ -16,8 +16,10 @@ void OptionsProcedure();
 void FullScreenBoxClicked();
 // OK: the player's options take the sliders and boxes, are saved and applied.
 void OptionsOkClicked();
-// Switches the window to the full-screen option if it differs, then shows or
-// hides the system cursor by the custom-cursor option.
+// Switches the window to the full-screen option if it differs (a run started
+// with --windowed or --fullscreen keeps that screen instead, until the player
+// changes it by hand), then shows or hides the system cursor by the
+// custom-cursor option.
 void ApplyScreenOptions();
 // Alt+Enter: flips full screen as the options window's box would, saves the
 // options and applies them. Runs first in the frame tick.

@@ -2,6 +2,7 @@
 // values the shell owns for the whole run.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,9 @@ struct ShellState {
   bool sound_available = false;
   bool load_complete = false;
   bool headless = false;
+  // --windowed or --fullscreen: the screen of this run, whatever a chosen
+  // player's option says, until the player changes it by hand.
+  std::optional<bool> run_fullscreen;
   int exit_status = 0;         // what the process returns after a normal end
 };
 

@@ -43,10 +43,9 @@ void ChooseScreenMode(const CommandLine& options) {
   const int desktop_w = EngineQuery(Q_DESKTOP_WIDTH);
   const int desktop_h = EngineQuery(Q_DESKTOP_HEIGHT);
   if (desktop_w == kLogicalWidth && desktop_h == kLogicalHeight) player.fullscreen = true;
-  bool fullscreen = player.fullscreen;
-  if (options.windowed) fullscreen = false;
-  if (options.fullscreen) fullscreen = true;
-  if (fullscreen)
+  if (options.windowed) g_shell.run_fullscreen = false;
+  if (options.fullscreen) g_shell.run_fullscreen = true;
+  if (g_shell.run_fullscreen.value_or(player.fullscreen))
     SetScreenOptions(static_cast<uint16_t>(desktop_w), static_cast<uint16_t>(desktop_h), 0, true,
                      true);
   else
@@ -66,8 +65,8 @@ int ProgramEntry(const CommandLine& options) {
   shell.load_complete = false;
 
   if (!game_strings.load(kStringsPath)) {
-    std::fprintf(stderr, "quillmoor: cannot read the game's texts %s%s\n",
-                 EngineQueryText(Q_PROGRAM_DIR).c_str(), kStringsPath);
+    ReportStartFailure("cannot read the game's texts " + EngineQueryText(Q_PROGRAM_DIR) +
+                       kStringsPath + "; reinstalling the game restores them");
     return kExitInputOutputError;
   }
   shell.save_folder = game_strings.get("save_folder");

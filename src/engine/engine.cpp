@@ -64,6 +64,7 @@ struct EngineState {
   bool cursor_injected = false;  // headless: the script places the cursor
   int cursor_px = 0;
   int cursor_py = 0;
+  bool pointer_held = false;     // a button went down since the mouse state was cleared
 };
 
 EngineState g_engine;
@@ -101,10 +102,8 @@ void RecomputeMapping() {
                             g_engine.mapping);
 }
 
-void ReadCursor() {
-  int px = g_engine.cursor_px;
-  int py = g_engine.cursor_py;
-  if (!g_engine.cursor_injected) PlatformCursor(&px, &py);
+// The pointer the game sees this frame, from window pixels.
+void SetPointer(int px, int py) {
   const LogicalMapping& m = g_engine.mapping;
   const auto x = static_cast<float>(std::lround((px - m.offset_x) / m.scale_x));
   const auto y = static_cast<float>(std::lround((py - m.offset_y) / m.scale_y));
@@ -112,6 +111,22 @@ void ReadCursor() {
   g_engine.input.mouse_y = y;
   g_engine.input.mouse_centre_dx = x - static_cast<float>(m.logical_width) / 2.0f;
   g_engine.input.mouse_centre_dy = y - static_cast<float>(m.logical_height) / 2.0f;
+}
+
+void ReadCursor() {
+  int px = g_engine.cursor_px;
+  int py = g_engine.cursor_py;
+  if (!g_engine.cursor_injected) PlatformCursor(&px, &py);
+  SetPointer(px, py);
+}
+
+// Mouse motion in the order it came: once a button went down in this frame,
+// the game sees the pointer where it was pressed, so a quick move after the
+// click cannot carry it onto something else; the new place shows next frame.
+void MovePointer(int px, int py) {
+  g_engine.cursor_px = px;
+  g_engine.cursor_py = py;
+  if (!g_engine.pointer_held) SetPointer(px, py);
 }
 
 void RunUpdate() {
@@ -310,15 +325,11 @@ bool EngineStart(uint8_t antialias_samples, uint8_t stencil_bits) {
 
 void StopEngine() { g_engine.running = false; }
 
-void EngineStep() {
+namespace {
+
+// The timers, the update and the drawing of one pass; nothing while paused.
+void RunPass() {
   EngineState& e = g_engine;
-  if (e.settings.headless) ClockAdvance(kHeadlessPassMs);
-  ++e.passes;
-
-  ReadCursor();
-  PlatformPumpEvents();
-  StreamStep(e.focused);
-
   if (e.paused) {
     ResetTimers();
     e.last_update_ms = Now();
@@ -331,6 +342,20 @@ void EngineStep() {
   // A headless run draws only when a screenshot is asked for.
   if (!e.settings.headless) EngineDrawFrame();
   if (!e.paused) ++e.stats.frames;
+}
+
+}  // namespace
+
+void EngineStep() {
+  EngineState& e = g_engine;
+  if (e.settings.headless) ClockAdvance(kHeadlessPassMs);
+  ++e.passes;
+
+  // A press no frame has seen yet keeps the pointer where it was made.
+  if (!e.pointer_held) ReadCursor();
+  PlatformPumpEvents();
+  StreamStep(e.focused);
+  RunPass();
 }
 
 bool EngineRunning() { return g_engine.running; }
@@ -347,10 +372,11 @@ bool EngineSaveScreenshot(const std::string& path) { return PlatformSaveScreensh
 
 void EngineHandleInput(const InputEvent& event) {
   if (event.type == InputEvent::Type::MouseMove) {
-    EngineSetCursorPixels(event.x, event.y);
+    MovePointer(event.x, event.y);
     return;
   }
   InputApply(g_engine.input, event);
+  if (event.type == InputEvent::Type::ButtonDown) g_engine.pointer_held = true;
 }
 
 void EngineSetFocus(bool focused) {
@@ -390,8 +416,7 @@ void EngineRequestClose() {
 void EngineSetCursorPixels(int x, int y) {
   // From now on the cursor is where it was put, not where the platform says.
   g_engine.cursor_injected = true;
-  g_engine.cursor_px = x;
-  g_engine.cursor_py = y;
+  MovePointer(x, y);
 }
 
 void EngineSetCursorLogical(float x, float y) {
@@ -554,7 +579,11 @@ bool MouseDoubleClick(int b) {
 bool MouseWheel(int direction) {
   return direction > 0 ? g_engine.input.wheel_up : direction < 0 && g_engine.input.wheel_down;
 }
-void ClearMouseState() { InputClearMouse(g_engine.input); }
+void ClearMouseState() {
+  InputClearMouse(g_engine.input);
+  // The press has been seen where it was made; the pointer may follow now.
+  g_engine.pointer_held = false;
+}
 
 bool KeyDown(int k) { return ValidKey(k) && g_engine.input.key_down[static_cast<std::size_t>(k)]; }
 bool KeyUp(int k) { return ValidKey(k) && g_engine.input.key_up[static_cast<std::size_t>(k)]; }

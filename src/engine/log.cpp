@@ -90,6 +90,11 @@ void ReportError(std::string_view text) {
   LogLine(std::string("ERROR: ").append(text), true);
 }
 
+void ReportStartFailure(std::string_view text) {
+  PlatformStartFailure(text);
+  LogLine(std::string("ERROR: ").append(text), true);
+}
+
 void ReportWarning(std::string_view text) {
   PlatformMessageBox(false, text);
   LogLine(std::string("WARNING: ").append(text), true);

@@ -33,3 +33,6 @@ std::string LogBannerLine();
 void ReportError(std::string_view text);
 // A message box captioned "WARNING!" and the log line "WARNING: " + text.
 void ReportWarning(std::string_view text);
+// Why the game cannot start at all: "quillmoor: " + text on standard error,
+// and a message box of its own in a run with a window.
+void ReportStartFailure(std::string_view text);

@@ -130,3 +130,19 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, int* error_numbe
   if (error_number != nullptr) *error_number = 0;
   return true;
 }
+
+bool MakeFolderTree(const std::string& folder, std::string* error) {
+  std::size_t end = 0;
+  while (end != std::string::npos) {
+    end = folder.find('/', end + 1);
+    const std::string step = folder.substr(0, end);
+    if (step.empty() || step == "/") continue;
+    if (::mkdir(step.c_str(), 0700) == 0) continue;
+    const int reason = errno;
+    // A folder above the player's own may exist without being writable.
+    struct stat info {};
+    if (::stat(step.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) continue;
+    return Fail(error, step, "create the folder", reason == EEXIST ? ENOTDIR : reason);
+  }
+  return true;
+}

@@ -20,3 +20,9 @@ bool SaveFileAtomically(const std::string& path, std::string_view bytes,
 // false. A folder at the path fails with EISDIR, so "missing" (ENOENT) stays
 // apart from "there but unreadable".
 bool ReadWholeFile(const std::string& path, std::string* bytes, int* error_number);
+
+// Creates folder and every missing folder above it, each new one private to
+// the player (rwx------); folders already there are left as they are. False,
+// with *error (when given) naming the folder that failed and the system's
+// reason, when one cannot be made or something else stands in the way.
+bool MakeFolderTree(const std::string& folder, std::string* error);

@@ -213,6 +213,14 @@ void HandleEvent(const SDL_Event& ev) {
       EngineHandleInput(e);
       break;
     }
+    case SDL_MOUSEMOTION: {
+      InputEvent e;
+      e.type = InputEvent::Type::MouseMove;
+      e.x = ev.motion.x;
+      e.y = ev.motion.y;
+      EngineHandleInput(e);
+      break;
+    }
     case SDL_MOUSEWHEEL: {
       InputEvent e;
       e.type = InputEvent::Type::Wheel;
@@ -453,6 +461,14 @@ bool PlatformSaveScreenshot(const std::string& path) {
   if (!ok) LogLine("Cannot save screenshot \"" + path + "\": " + SDL_GetError(), true);
   SDL_FreeSurface(surface);
   return ok;
+}
+
+void PlatformStartFailure(std::string_view text) {
+  const std::string message(text);
+  std::fprintf(stderr, "quillmoor: %s\n", message.c_str());
+  if (g_platform.headless) return;
+  // Allowed before SDL_Init; without a display it fails and stderr has it.
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Quillmoor cannot start", message.c_str(), nullptr);
 }
 
 void PlatformSleep(unsigned ms) { SDL_Delay(ms); }

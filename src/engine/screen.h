@@ -84,6 +84,10 @@ bool PlatformSaveScreenshot(const std::string& path);
 void PlatformSleep(unsigned ms);
 // A message box, or a line on standard error in a headless run.
 void PlatformMessageBox(bool error, std::string_view text);
+// Why the game cannot start, before any window exists: always on standard
+// error, and in a message box of its own unless the run is headless, so a
+// player who started the game from a desktop menu sees it too.
+void PlatformStartFailure(std::string_view text);
 // Reports go to standard error instead of message boxes.
 void PlatformSetHeadless(bool headless);
 // The game's key code for an SDL scan code, 0 for keys the game has no code for.

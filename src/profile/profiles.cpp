@@ -10,6 +10,7 @@
 
 #include "engine/ini.h"
 #include "engine/log.h"
+#include "engine/save_file.h"
 #include "profile/player_folder.h"
 #include "profile/progress.h"
 
@@ -20,12 +21,6 @@ constexpr std::string_view kPlayerListKey = "opt_plist";
 constexpr std::string_view kCurrentPlayerKey = "opt_player";
 
 Profiles g_profiles;
-
-bool MakeFolder(const std::string& path) {
-  if (::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST) return true;
-  ReportError("Cannot create the folder \"" + path + "\": " + std::strerror(errno));
-  return false;
-}
 
 int ClampVolume(int v) { return v < 0 ? 0 : v > 100 ? 100 : v; }
 
@@ -70,11 +65,34 @@ bool IsSafePlayerName(std::string_view name) {
   return true;
 }
 
+bool IsSafeFolderName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char c : name) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    const bool digit = c >= '0' && c <= '9';
+    if (!letter && !digit && c != ' ' && c != '_' && c != '-' && c != '.') return false;
+  }
+  return true;
+}
+
 bool PrepareSaveFolder(const std::string& user_dir, const std::string& save_folder) {
-  const std::string maker = user_dir + "Quillmoor";
-  const std::string game = maker + "/" + save_folder;
+  // The name comes from the game's texts, which a translator edits: it must
+  // stay one folder below ours.
+  if (!IsSafeFolderName(save_folder)) {
+    ReportStartFailure("the save folder name \"" + save_folder +
+                       "\" in the game's texts is not usable: it must be letters, digits, "
+                       "blanks, '_', '-' or '.' (and not \".\" or \"..\"); reinstalling the "
+                       "game restores it");
+    return false;
+  }
+  const std::string game = user_dir + "Quillmoor/" + save_folder;
+  std::string error;
+  if (!MakeFolderTree(game, &error)) {
+    ReportStartFailure("the save folder " + game + " is not usable: " + error);
+    return false;
+  }
   g_profiles.profile_folder = game + "/";
-  return MakeFolder(maker) && MakeFolder(game);
+  return true;
 }
 
 std::string ProfileFilePath() { return g_profiles.profile_folder + "data.ini"; }
@@ -159,12 +177,14 @@ void ReadPlayerOptions() {
 }
 
 bool SavePlayerList() {
+  if (RefuseWithoutProfileFolder("saving the player list")) return false;
   WriteNameList(g_profiles.players, kPlayersSection, kPlayerListKey, '/');
   IniWriteString(kPlayersSection, kCurrentPlayerKey, g_profiles.current_player);
   return IniSave(ProfileFilePath());
 }
 
 bool SaveProfile() {
+  if (RefuseWithoutProfileFolder("saving the profile")) return false;
   const std::string& p = g_profiles.current_player;
   if (p.empty() && !g_profiles.players.empty()) {
     // Players but none chosen (a hand edit, a torn save): their profiles stay;

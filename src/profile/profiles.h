@@ -40,8 +40,13 @@ void ResetProfiles();
 // Letters and digits only: the names that may become folders and sections.
 bool IsSafePlayerName(std::string_view name);
 
-// Creates "<user dir>Quillmoor/<save folder>/" when missing and remembers it.
-// False (with a report) when the folder cannot be made.
+// Letters, digits, blanks, '_', '-' and '.', but not "." or ".." alone: the
+// names the save folder from the game's texts may have.
+bool IsSafeFolderName(std::string_view name);
+
+// Creates "<user dir>Quillmoor/<save folder>/" (and what is missing above it)
+// and remembers it. False, with a start-up failure report, when the name is
+// unusable or the folder cannot be made; nothing is remembered then.
 bool PrepareSaveFolder(const std::string& user_dir, const std::string& save_folder);
 std::string ProfileFilePath();
 

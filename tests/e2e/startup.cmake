@@ -67,3 +67,38 @@ endif()
 if(NOT IS_DIRECTORY ${WORK}/home2/Quillmoor/Moorhouse/data.ini)
   message(FATAL_ERROR "the unreadable data.ini was replaced")
 endif()
+
+# A fresh account without ~/.local: the per-user folders are made, private to
+# the player, and the game reaches its first question. The run's --windowed
+# holds through creating a player, whose own option is full screen.
+file(MAKE_DIRECTORY ${WORK}/fresh)
+file(WRITE ${WORK}/fresh.qms
+  "tick 601\nexpect visible contains wnd_prof\nexpect fullscreen == false\n"
+  "type Fern\ntick 2\nclick 442 552\ntick 2\nexpect player == Fern\n"
+  "expect options.fullscreen == true\nexpect fullscreen == false\n")
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E env --unset=XDG_DATA_HOME HOME=${WORK}/fresh
+          ${GAME} --root ${game_dir} --windowed --desktop 1280x1024 --script ${WORK}/fresh.qms
+  RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "a fresh account did not start: status ${status}\n${err}")
+endif()
+foreach(folder .local .local/share .local/share/Quillmoor .local/share/Quillmoor/Moorhouse)
+  execute_process(COMMAND stat -c %a ${WORK}/fresh/${folder} OUTPUT_VARIABLE mode
+                  OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT mode STREQUAL "700")
+    message(FATAL_ERROR "${folder} was made with mode ${mode}, not 700")
+  endif()
+endforeach()
+if(NOT EXISTS ${WORK}/fresh/.local/share/Quillmoor/Moorhouse/data.ini)
+  message(FATAL_ERROR "the new player was not saved in the fresh per-user folder")
+endif()
+
+# A per-user folder that cannot be made stops the start with status 1 and
+# says which folder and why.
+file(WRITE ${WORK}/not_a_folder "")
+execute_process(COMMAND ${GAME} --root ${game_dir} --headless --home ${WORK}/not_a_folder/home
+                RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 1 OR NOT err MATCHES "not_a_folder.*Not a directory")
+  message(FATAL_ERROR "an unusable per-user folder: status ${status}\n${err}")
+endif()

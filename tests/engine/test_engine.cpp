@@ -133,6 +133,34 @@ TEST_F(Engine, RegainingFocusClearsHeldKeysAndClicks) {
   EngineStart(0, 0);
 }
 
+TEST_F(Engine, APressActsWhereThePointerWasPressedEvenIfItMovedOnInTheSameFrame) {
+  static std::vector<float> clicks_at;
+  clicks_at.clear();
+  AddTimer([] { if (MouseClick(0)) clicks_at.push_back(MouseX()); ClearMouseState(); }, 10);
+  g_scenario = [] {
+    const auto event = [](InputEvent::Type type, int x) {
+      InputEvent e;
+      e.type = type;
+      e.x = x;
+      e.y = 100;
+      EngineHandleInput(e);
+    };
+    // Move, press, move on, release: all before the frame sees any of it.
+    event(InputEvent::Type::MouseMove, 300);
+    event(InputEvent::Type::ButtonDown, 0);
+    event(InputEvent::Type::MouseMove, 700);
+    event(InputEvent::Type::ButtonUp, 0);
+    Steps(1);
+    EXPECT_FLOAT_EQ(MouseX(), 300.0f);
+    // The next frame sees where the pointer went.
+    Steps(1);
+    EXPECT_FLOAT_EQ(MouseX(), 700.0f);
+    StopEngine();
+  };
+  EngineStart(0, 0);
+  EXPECT_EQ(clicks_at, std::vector<float>{300.0f});
+}
+
 TEST_F(Engine, ACloseRequestEndsTheLoopUnlessTheCloseQueryRefuses) {
   static bool allow = false;
   RegisterCallback(CB_CLOSE_QUERY, [] { return allow; });

@@ -306,11 +306,29 @@ TEST_F(Profiles, NothingIsWrittenOrRemovedBeforeTheProfileFolderIsKnown) {
   EXPECT_FALSE(DeletePlayer("data"));
   EXPECT_EQ(CreatePlayer("Anna").outcome, CreatePlayerOutcome::NotSaved);
   EXPECT_FALSE(CreatePlayerFolder("Anna"));
+  CurrentProfiles().current_player = "Anna";
+  EXPECT_FALSE(SaveProfile());
+  EXPECT_FALSE(SavePlayerList());
   const bool data_kept = fs::exists(game / "data/levels/intro.cfg");
   const bool nothing_new = !fs::exists(game / "data.ini") && !fs::exists(game / "Anna");
   ASSERT_EQ(::chdir(was.c_str()), 0);
   EXPECT_TRUE(data_kept);
   EXPECT_TRUE(nothing_new);
+}
+
+TEST_F(Profiles, SaveFolderNameFromTheTextsStaysOneFolderBelowOurs) {
+  for (const char* good : {"Moorhouse", "My Saves", "save_1.2-b", "...x"})
+    EXPECT_TRUE(IsSafeFolderName(good)) << good;
+  for (const char* bad : {"", ".", "..", "../up", "a/b", "tab\there", "caf\xc3\xa9"})
+    EXPECT_FALSE(IsSafeFolderName(bad)) << bad;
+
+  ResetProfiles();
+  EXPECT_FALSE(PrepareSaveFolder((root_ / "home").string() + "/", ".."));
+  EXPECT_TRUE(CurrentProfiles().profile_folder.empty());
+  // A file where a folder belongs is not a profile folder either.
+  WriteTextFile(root_ / "home2" / "Quillmoor", "");
+  EXPECT_FALSE(PrepareSaveFolder((root_ / "home2").string() + "/", "save"));
+  EXPECT_TRUE(CurrentProfiles().profile_folder.empty());
 }
 
 TEST_F(Profiles, FolderTreeRemovalTakesLinksButNeverWhatTheyPointAt) {

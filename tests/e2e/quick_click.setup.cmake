@@ -1,0 +1,1 @@
+include(${script_dir}/one_player.cmake)
