@@ -167,6 +167,8 @@ TEST_F(Options, AltEnterFlipsFullScreenAndIsRefusedOnASmallDesktop) {
   ResetShell();
   ResetFrame();
   ResetProfiles();
+  // The second game keeps its profile in the test's home, not in the game root.
+  ASSERT_TRUE(PrepareSaveFolder(home.string() + "/", "Moorhouse"));
   Run(1024, 768, false, [] {
     OnTheMenuWithOnePlayer();
     CurrentProfiles().options.fullscreen = true;
