@@ -325,11 +325,16 @@ bool EngineStart(uint8_t antialias_samples, uint8_t stencil_bits) {
 
 void StopEngine() { g_engine.running = false; }
 
-namespace {
-
-// The timers, the update and the drawing of one pass; nothing while paused.
-void RunPass() {
+void EngineStep() {
   EngineState& e = g_engine;
+  if (e.settings.headless) ClockAdvance(kHeadlessPassMs);
+  ++e.passes;
+
+  // A press no frame has seen yet keeps the pointer where it was made.
+  if (!e.pointer_held) ReadCursor();
+  PlatformPumpEvents();
+  StreamStep(e.focused);
+
   if (e.paused) {
     ResetTimers();
     e.last_update_ms = Now();
@@ -342,20 +347,6 @@ void RunPass() {
   // A headless run draws only when a screenshot is asked for.
   if (!e.settings.headless) EngineDrawFrame();
   if (!e.paused) ++e.stats.frames;
-}
-
-}  // namespace
-
-void EngineStep() {
-  EngineState& e = g_engine;
-  if (e.settings.headless) ClockAdvance(kHeadlessPassMs);
-  ++e.passes;
-
-  // A press no frame has seen yet keeps the pointer where it was made.
-  if (!e.pointer_held) ReadCursor();
-  PlatformPumpEvents();
-  StreamStep(e.focused);
-  RunPass();
 }
 
 bool EngineRunning() { return g_engine.running; }
