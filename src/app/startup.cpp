@@ -70,6 +70,15 @@ int ProgramEntry(const CommandLine& options) {
                  EngineQueryText(Q_PROGRAM_DIR).c_str(), kStringsPath);
     return kExitInputOutputError;
   }
+  // Without it every save would go to a folder named after the lookup's
+  // "NULL" stand-in, where the next install could not find it.
+  if (!game_strings.contains("save_folder")) {
+    std::fprintf(stderr,
+                 "quillmoor: the game's texts %s lack the \"save_folder\" setting; "
+                 "reinstalling the game should mend it\n",
+                 kStringsPath);
+    return kExitInputOutputError;
+  }
   shell.save_folder = game_strings.get("save_folder");
   shell.window_title = game_strings.get("window_title");
   shell.developer_word = game_strings.get("cheat");
@@ -144,6 +153,9 @@ void LoadCallback() {
   BuildWindows();
   // Damaged level or scene copies start the player's game over, with word why.
   if (!VerifyPlayerFiles()) ShowMessageBox("crash");
+  // A player list that reads empty over players' saves is a damaged file,
+  // not a new computer: say so rather than greet a stranger.
+  if (CurrentProfiles().player_list_damaged) ShowMessageBox("players_damaged");
   g_shell.load_complete = true;
 }
 

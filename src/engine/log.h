@@ -33,3 +33,10 @@ std::string LogBannerLine();
 void ReportError(std::string_view text);
 // A message box captioned "WARNING!" and the log line "WARNING: " + text.
 void ReportWarning(std::string_view text);
+// Tells the player, in an error box, that a file of the game's own data is
+// missing or damaged and that reinstalling mends it. Only the first such file
+// of a run gets the box (one broken archive would otherwise bring dozens);
+// every one gets its log line.
+void ReportBrokenGameFile(std::string_view file);
+// Lets the next ReportBrokenGameFile show its box again (a new run, a test).
+void ResetBrokenGameFileReport();
