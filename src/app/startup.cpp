@@ -69,6 +69,13 @@ int ProgramEntry(const CommandLine& options) {
                        kStringsPath + "; reinstalling the game restores them");
     return kExitInputOutputError;
   }
+  // Without it every save would go to a folder named after the lookup's
+  // "NULL" stand-in, where the next install could not find it.
+  if (!game_strings.contains("save_folder")) {
+    ReportStartFailure(std::string("the game's texts ") + kStringsPath +
+                       " lack the \"save_folder\" setting; reinstalling the game mends it");
+    return kExitInputOutputError;
+  }
   shell.save_folder = game_strings.get("save_folder");
   shell.window_title = game_strings.get("window_title");
   shell.developer_word = game_strings.get("cheat");
@@ -143,6 +150,9 @@ void LoadCallback() {
   BuildWindows();
   // Damaged level or scene copies start the player's game over, with word why.
   if (!VerifyPlayerFiles()) ShowMessageBox("crash");
+  // A player list that reads empty over players' saves is a damaged file,
+  // not a new computer: say so rather than greet a stranger.
+  if (CurrentProfiles().player_list_damaged) ShowMessageBox("players_damaged");
   g_shell.load_complete = true;
 }
 

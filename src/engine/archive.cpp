@@ -196,7 +196,11 @@ std::vector<std::string> ListDisk(const std::string& folder, const std::string& 
 bool OpenArchive(const std::string& file_name, const std::string& password) {
   CloseArchive();
   int error = 0;
-  return Adopt(zip_open(file_name.c_str(), ZIP_RDONLY, &error), file_name, password);
+  if (Adopt(zip_open(file_name.c_str(), ZIP_RDONLY, &error), file_name, password)) return true;
+  // Without the archive the game has no pictures at all: the player must
+  // hear why the screen stays dark.
+  ReportBrokenGameFile(file_name);
+  return false;
 }
 
 bool OpenArchiveFromMemory(const std::string& label, std::string bytes,

@@ -31,12 +31,25 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
+// A section header is the one place where a stray blank or tab, typed by a
+// hand or an editor, would otherwise turn "[ players ]" into a key line and
+// the player list into nothing.
+std::string_view TrimBlanksAndTabs(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(" \t");
+  return text.substr(first, last - first + 1);
+}
+
 void ParseLine(TIniDoc& doc, std::string_view line) {
   if (line.front() == ';') return;
-  if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
-    const std::string_view name = TrimBlanks(line.substr(1, line.size() - 2));
-    doc.sections.push_back({name_hash(name), std::string(name), {}});
-    return;
+  if (line.front() == '[') {
+    const std::string_view header = line.substr(0, line.find_last_not_of(" \t") + 1);
+    if (header.size() >= 2 && header.back() == ']') {
+      const std::string_view name = TrimBlanksAndTabs(header.substr(1, header.size() - 2));
+      doc.sections.push_back({name_hash(name), std::string(name), {}});
+      return;
+    }
   }
   if (doc.sections.empty()) return;
   std::string_view name;
@@ -114,6 +127,9 @@ TIniKey& AddKey(std::string_view section, std::string_view key) {
 
 void IniParse(TIniDoc& doc, std::string_view bytes) {
   doc.sections.clear();
+  // Editors that save UTF-8 with a byte-order mark put it before the first
+  // header, where it would hide that header.
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   while (!bytes.empty()) {
     const auto lf = bytes.find('\n');
     std::string_view line = bytes.substr(0, lf);

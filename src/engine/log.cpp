@@ -1,6 +1,10 @@
 // The engine log: a banner, "Begin", time-stamped lines, "End"; CR LF lines.
 #include "engine/log.h"
 
+#include <fcntl.h>     // open: the log file is never reached through a link
+#include <sys/stat.h>  // fstat: only a regular file is written
+#include <unistd.h>    // close, ftruncate
+
 #include <cmath>
 #include <cstdio>
 
@@ -25,6 +29,8 @@ struct LogState {
 };
 
 LogState g_log;
+// Whether this run has shown its one box about broken game data.
+bool g_broken_game_file_reported = false;
 
 void WriteRaw(std::string_view line) {
   std::fwrite(line.data(), 1, line.size(), g_log.file);
@@ -54,8 +60,22 @@ std::string LogBannerLine() {
 
 bool LogOpen(const std::string& path, double start_ms) {
   LogClose();
-  g_log.file = std::fopen(path.c_str(), "wb");
-  if (g_log.file == nullptr) return false;
+  // The log lies in the profile folder; a link put in its place must not
+  // make the game overwrite whatever the link points to.
+  // Not blocking, and regular files only: a pipe there must not hang the start.
+  const int fd = ::open(path.c_str(),
+                        O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    return false;
+  }
+  g_log.file = ::fdopen(fd, "wb");
+  if (g_log.file == nullptr) {
+    ::close(fd);
+    return false;
+  }
   g_log.start_ms = std::llround(start_ms);
   const std::string rule(kBannerWidth, '=');
   WriteRaw(rule);
@@ -99,3 +119,16 @@ void ReportWarning(std::string_view text) {
   PlatformMessageBox(false, text);
   LogLine(std::string("WARNING: ").append(text), true);
 }
+
+void ReportBrokenGameFile(std::string_view file) {
+  const std::string text = "The game file \"" + std::string(file) +
+                           "\" is missing or damaged. Reinstalling the game should mend it.";
+  if (g_broken_game_file_reported) {
+    LogLine("ERROR: " + text, true);
+    return;
+  }
+  g_broken_game_file_reported = true;
+  ReportError(text);
+}
+
+void ResetBrokenGameFileReport() { g_broken_game_file_reported = false; }

@@ -36,3 +36,10 @@ void ReportWarning(std::string_view text);
 // Why the game cannot start at all: "quillmoor: " + text on standard error,
 // and a message box of its own in a run with a window.
 void ReportStartFailure(std::string_view text);
+// Tells the player, in an error box, that a file of the game's own data is
+// missing or damaged and that reinstalling mends it. Only the first such file
+// of a run gets the box (one broken archive would otherwise bring dozens);
+// every one gets its log line.
+void ReportBrokenGameFile(std::string_view file);
+// Lets the next ReportBrokenGameFile show its box again (a new run, a test).
+void ResetBrokenGameFileReport();

@@ -2,6 +2,7 @@
 // that let a save be flushed to disk and renamed into place in one step.
 #include "engine/save_file.h"
 
+#include <dirent.h>     // opendir: stale temporaries of cut-short saves
 #include <fcntl.h>      // open
 #include <sys/stat.h>   // fstat, stat, fchmod
 #include <unistd.h>     // read, write, fsync, close, unlink
@@ -13,6 +14,11 @@
 #include <vector>
 
 namespace {
+
+std::string g_save_root;
+
+constexpr std::string_view kTempMark = ".tmp-";
+constexpr std::size_t kTempSuffixLength = 6;  // mkstemp's XXXXXX
 
 std::string FolderOf(const std::string& path) {
   const auto slash = path.rfind('/');
@@ -42,6 +48,54 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
+// Every folder from the save root down to the file must be a folder and not
+// a link to one; ".." could climb out of the root and is refused too.
+bool ReachedWithoutLinks(const std::string& path) {
+  if (g_save_root.empty() || !path.starts_with(g_save_root)) return true;
+  std::string folder = g_save_root;
+  std::string_view rest = std::string_view(path).substr(g_save_root.size());
+  for (auto slash = rest.find('/'); slash != std::string_view::npos; slash = rest.find('/')) {
+    const std::string_view part = rest.substr(0, slash);
+    rest.remove_prefix(slash + 1);
+    if (part.empty() || part == ".") continue;
+    if (part == "..") return false;
+    folder.append(part).push_back('/');
+    struct stat info {};
+    if (::lstat(folder.substr(0, folder.size() - 1).c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+      return false;
+  }
+  return true;
+}
+
+bool IsTemporaryName(std::string_view name) {
+  const auto mark = name.rfind(kTempMark);
+  if (mark == std::string_view::npos || mark == 0) return false;
+  const std::string_view suffix = name.substr(mark + kTempMark.size());
+  if (suffix.size() != kTempSuffixLength) return false;
+  for (const char c : suffix) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && !(c >= '0' && c <= '9')) return false;
+  }
+  return true;
+}
+
+// A save killed between creating its temporary file and the rename leaves
+// that file behind; the next save in the folder clears them away. unlink
+// takes a link itself, never what it points to.
+void RemoveStaleTemporaries(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  std::vector<std::string> stale;
+  while (const dirent* entry = ::readdir(dir))
+    if (IsTemporaryName(entry->d_name)) stale.emplace_back(entry->d_name);
+  ::closedir(dir);
+  for (const std::string& name : stale) {
+    const std::string path = folder + "/" + name;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) ::unlink(path.c_str());
+  }
+}
+
 bool Fail(std::string* error, const std::string& path, const char* step, int error_number) {
   if (error != nullptr) {
     *error = "cannot " + std::string(step) + " \"" + path + "\": " + std::strerror(error_number);
@@ -53,6 +107,11 @@ bool Fail(std::string* error, const std::string& path, const char* step, int err
 
 bool SaveFileAtomically(const std::string& path, std::string_view bytes,
                         std::string* error) {
+  if (!ReachedWithoutLinks(path)) {
+    if (error != nullptr)
+      *error = "cannot save \"" + path + "\": a folder on its way is a link or missing";
+    return false;
+  }
   std::string temp = path + ".tmp-XXXXXX";
   std::vector<char> temp_name(temp.begin(), temp.end());
   temp_name.push_back('\0');
@@ -87,8 +146,13 @@ bool SaveFileAtomically(const std::string& path, std::string_view bytes,
     return Fail(error, path, "replace", reason);
   }
   SyncFolder(FolderOf(path));
+  RemoveStaleTemporaries(FolderOf(path));
   return true;
 }
+
+void SetSaveRoot(const std::string& folder) { g_save_root = folder; }
+
+const std::string& SaveRoot() { return g_save_root; }
 
 bool ReadWholeFile(const std::string& path, std::string* bytes, int* error_number) {
   bytes->clear();

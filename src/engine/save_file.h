@@ -12,8 +12,18 @@
 // old file is untouched, no temporary is left, *error (when given) holds one
 // line naming the path and the system's reason, and the result is false.
 // An existing file keeps its permission bits; a new one gets rw-r--r--.
+// After a save, temporary files that earlier saves in the same folder left
+// behind when they were cut short (name + ".tmp-" + six letters or digits)
+// are removed.
 bool SaveFileAtomically(const std::string& path, std::string_view bytes,
                         std::string* error);
+
+// The folder the game's saves live in (ending with '/'), or "" for none.
+// A save below it must reach its file through real folders only: a symbolic
+// link standing for any folder between it and the file makes the save fail,
+// so nothing is ever written outside it by way of a link.
+void SetSaveRoot(const std::string& folder);
+const std::string& SaveRoot();
 
 // Reads the whole file at path into *bytes. On failure *bytes is empty,
 // *error_number (when given) holds the errno of the cause, and the result is

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>  // rename
 #include <cstring>
 #include <vector>
 
@@ -16,11 +17,32 @@
 
 namespace {
 
+// A link standing where a player's folder belongs would send every copy the
+// game writes to wherever it points. It is moved aside under a free name, kept
+// as it is with its target untouched, and a real folder takes its place.
+bool MoveLinkAside(const std::string& path) {
+  for (int n = 0; n < 100; ++n) {
+    const std::string aside = path + ".link" + (n == 0 ? std::string() : std::to_string(n));
+    struct stat taken {};
+    if (::lstat(aside.c_str(), &taken) == 0) continue;
+    if (::rename(path.c_str(), aside.c_str()) != 0) return false;
+    LogLine("Profiles: the link \"" + path + "\" was moved aside to \"" + aside + "\"", true);
+    return true;
+  }
+  errno = EEXIST;
+  return false;
+}
+
 bool MakeFolder(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && !MoveLinkAside(path)) {
+    ReportWarning("Profiles: cannot move the link \"" + path + "\" aside: " +
+                  std::strerror(errno));
+    return false;
+  }
   if (::mkdir(path.c_str(), 0755) == 0) return true;
   if (errno == EEXIST) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+    if (::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
     errno = ENOTDIR;
   }
   ReportWarning("Profiles: cannot create the folder \"" + path + "\": " + std::strerror(errno));

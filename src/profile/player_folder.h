@@ -11,6 +11,8 @@
 // copies. game_root is "" for the current folder or ends with '/'. A missing
 // shipped folder leaves its subfolder empty. False, with one warning a
 // failure, when a folder or a copy could not be made; the rest is still done.
+// A symbolic link where one of the three folders belongs is moved aside
+// (renamed, never followed) and a real folder made in its place.
 bool FillPlayerFolder(const std::string& player_folder, const std::string& game_root);
 
 // Removes folder, everything below it, and then the folder itself. A symbolic

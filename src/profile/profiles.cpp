@@ -50,13 +50,24 @@ bool RefuseUnsafeName(const std::string& name, std::string_view operation) {
   return true;
 }
 
+// Keys outside the "players" section belong to some player, even when the
+// list that should name them cannot be read.
+bool HoldsSectionsBesidesPlayers(const TIniDoc& doc) {
+  for (const TIniSection& section : doc.sections)
+    if (section.name != kPlayersSection && !section.keys.empty()) return true;
+  return false;
+}
+
 }  // namespace
 
 Profiles& CurrentProfiles() { return g_profiles; }
-void ResetProfiles() { g_profiles = Profiles{}; }
+void ResetProfiles() {
+  g_profiles = Profiles{};
+  SetSaveRoot({});
+}
 
 bool IsSafePlayerName(std::string_view name) {
-  if (name.empty()) return false;
+  if (name.empty() || name.size() > MAX_PLAYER_NAME) return false;
   for (char c : name) {
     const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
     const bool digit = c >= '0' && c <= '9';
@@ -92,6 +103,7 @@ bool PrepareSaveFolder(const std::string& user_dir, const std::string& save_fold
     return false;
   }
   g_profiles.profile_folder = game + "/";
+  SetSaveRoot(g_profiles.profile_folder);
   return true;
 }
 
@@ -129,15 +141,21 @@ void LoadPlayerList() {
   g_profiles.players.clear();
   for (const std::string& name : names) {
     if (!IsSafePlayerName(name)) {
-      LogLine("Profiles: player name \"" + name + "\" is not letters and digits; left out", true);
+      LogLine("Profiles: player name \"" + name + "\" is not a usable name; left out", true);
       continue;
     }
-    if (g_profiles.players.size() < MAX_PLAYERS) g_profiles.players.append(name);
+    // Eight is the limit of creating players, not of keeping them: players a
+    // hand added beyond it stay in the list and in the file.
+    if (!g_profiles.players.append(name)) {
+      LogLine("Profiles: player list full; \"" + name + "\" left out", true);
+    }
   }
+  g_profiles.player_list_damaged =
+      g_profiles.players.empty() && HoldsSectionsBesidesPlayers(IniDocument());
   g_profiles.current_player = IniReadString(kPlayersSection, kCurrentPlayerKey);
   if (!g_profiles.current_player.empty() && !IsSafePlayerName(g_profiles.current_player)) {
     LogLine("Profiles: current player \"" + g_profiles.current_player +
-                "\" is not letters and digits; none chosen",
+                "\" is not a usable name; none chosen",
             true);
     g_profiles.current_player.clear();
   }
@@ -192,8 +210,12 @@ bool SaveProfile() {
     return SavePlayerList();
   }
   if (p.empty()) {
-    // A profile file that could not be read is not ours to delete either.
-    if (IniIsRefusedPath(ProfileFilePath())) return IniSave(ProfileFilePath());
+    // A list that read empty (a damaged header, a hand edit) says nothing
+    // about the players in the file: it is removed only after its last player
+    // was deleted, and only when no section of anyone else is left in it.
+    if (!g_profiles.last_player_deleted || IniIsRefusedPath(ProfileFilePath()) ||
+        HoldsSectionsBesidesPlayers(IniDocument()))
+      return true;
     // unlink, not remove: whatever else stands at the path is never taken away.
     if (::unlink(ProfileFilePath().c_str()) != 0 && errno != ENOENT) {
       ReportWarning("Cannot delete \"" + ProfileFilePath() + "\": " + std::strerror(errno));
@@ -263,6 +285,7 @@ bool DeletePlayer(const std::string& name) {
   DeleteFolderTree(pr.profile_folder + name);
   for (std::size_t i = pr.players.size(); i-- > 0;)
     if (pr.players[i] == name) pr.players.remove_at(i);
+  if (pr.players.empty()) pr.last_player_deleted = true;
   const std::string before = pr.current_player;
   pr.current_player = pr.players.empty() ? std::string() : pr.players[0];
   // The options and progress in memory must be the new current player's:

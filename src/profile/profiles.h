@@ -31,13 +31,23 @@ struct Profiles {
   // Where "data/" is found: "" for the current folder, which start-up makes
   // the game root; otherwise a folder ending with '/'.
   std::string game_root;
+  // "data.ini" named no usable player although it holds players' sections
+  // (a damaged header, a lost list): the player is told once at start.
+  bool player_list_damaged = false;
+  // Set when the last player has been deleted: only then may a save with
+  // no player remove "data.ini".
+  bool last_player_deleted = false;
 };
 
 // The one set of profiles of the running game.
 Profiles& CurrentProfiles();
 void ResetProfiles();
 
-// Letters and digits only: the names that may become folders and sections.
+// Longest player name: the name is a folder name of its own.
+inline constexpr std::size_t MAX_PLAYER_NAME = 255;
+
+// Letters and digits only, at most MAX_PLAYER_NAME of them: the names that
+// may become folders and sections.
 bool IsSafePlayerName(std::string_view name);
 
 // Letters, digits, blanks, '_', '-' and '.', but not "." or ".." alone: the
@@ -57,7 +67,8 @@ void WriteNameList(const TF_list& list, std::string_view section, std::string_vi
                    char separator);
 
 // Loads "data.ini" and reads the player list and the current player. Names
-// that are not letters and digits are left out with a log line.
+// that are not letters and digits are left out with a log line. Sets
+// player_list_damaged when no name is usable but player sections are there.
 void LoadPlayerList();
 // Reads the current player's options and progress ("data.ini" already
 // loaded), or the defaults when there is no profile file.
@@ -70,8 +81,9 @@ void ResetProfileDefaults();
 // Writes the "players" section and saves "data.ini". False when the save failed.
 bool SavePlayerList();
 // Writes the players and the current player's options and progress and
-// saves "data.ini"; with no current player the file is deleted (or, when
-// players are listed, only the list is written). False when that failed.
+// saves "data.ini". With no current player only the list is written; with no
+// player at all the file is left as it is, or removed once the last player
+// was deleted and nothing else is left in it. False when that failed.
 bool SaveProfile();
 
 // --- Creating, choosing and deleting players ----------------------------------

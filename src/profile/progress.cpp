@@ -59,15 +59,18 @@ void AppendEntry(ObjectList& list, std::string name, float x, float y, std::stri
 
 std::string InventorySection(const std::string& player) { return player + "_inv"; }
 
+// lstat: a link where a folder belongs is damage, not a folder; the game
+// would otherwise read and write wherever it points.
 bool IsFolder(const std::string& path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // What is wrong with the player's copies, or "" when nothing is.
 std::string FindDamagedCopy(const std::string& player_folder) {
   for (const char* sub : {"", "/levels", "/scenes"})
-    if (!IsFolder(player_folder + sub)) return "the folder \"" + player_folder + sub + "\" is missing";
+    if (!IsFolder(player_folder + sub))
+      return "the folder \"" + player_folder + sub + "\" is missing or a link";
   const std::string& root = CurrentProfiles().game_root;
   BlockTable blocks;
   for (const char* sub : {"levels", "scenes"}) {
@@ -158,7 +161,11 @@ void ReadProgress(const std::string& player) {
   const int entries = CountWithin(inv, "count", MAX_OBJECTS);
   for (int i = 0; i < entries; ++i) {
     const std::string n = std::to_string(i);
-    AppendEntry(world.inventory, IniReadString(inv, "name_" + n),
+    // A count larger than the entries written (a hand edit) would otherwise
+    // fill the inventory with nameless slots, and the next save keep them.
+    std::string name = IniReadString(inv, "name_" + n);
+    if (name.empty()) continue;
+    AppendEntry(world.inventory, std::move(name),
                 static_cast<float>(IniReadInt(inv, "x_" + n)),
                 static_cast<float>(IniReadInt(inv, "y_" + n)), IniReadString(inv, "state_" + n));
   }

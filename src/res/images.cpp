@@ -44,7 +44,9 @@ void timages::append_dir(const std::string& dir) {
       LogFull("Image", IMAGE_CAPACITY, name);
       break;
     }
-    entries_.append(timage{name, name_hash(name), LoadTexture(dir + file)});
+    Texture* texture = LoadTexture(dir + file);
+    if (texture == nullptr) ReportBrokenGameFile(dir + file);
+    entries_.append(timage{name, name_hash(name), texture});
   }
 }
 
@@ -105,7 +107,11 @@ int image_alpha_at(std::string_view name, float x, float y) {
 // --- Fonts ---------------------------------------------------------------------------
 
 void tfonts::load_dir(const std::string& dir) {
-  for (const std::string& file : list_files(dir + "*.zfi")) {
+  const TF_list files = list_files(dir + "*.zfi");
+  // Without fonts no text is drawn at all, not even the message that would
+  // tell why.
+  if (files.empty()) ReportBrokenGameFile(dir);
+  for (const std::string& file : files) {
     const std::string name = file_stem(file);
     if (entries_.full()) {
       LogFull("Font", FONT_CAPACITY, name);
@@ -114,8 +120,12 @@ void tfonts::load_dir(const std::string& dir) {
     Font* font = LoadFont(dir + file);
     // The page beside the description is the font's first page; without
     // it a page found under the page name stays.
-    if (font != nullptr) {
-      if (Texture* page = LoadTexture(dir + name + ".png")) SetFontPage(font, 0, page);
+    if (font == nullptr) {
+      ReportBrokenGameFile(dir + file);
+    } else if (Texture* page = LoadTexture(dir + name + ".png")) {
+      SetFontPage(font, 0, page);
+    } else {
+      ReportBrokenGameFile(dir + name + ".png");
     }
     entries_.append(tfont{name, name_hash(name), font});
   }

@@ -25,13 +25,19 @@ void LogFull(const std::string& name) {
 // --- Effects -------------------------------------------------------------------------
 
 void tsounds::load_dir(const std::string& dir) {
-  for (const std::string& file : list_files(dir + "*.ogg")) {
+  const TF_list files = list_files(dir + "*.ogg");
+  if (files.empty()) ReportBrokenGameFile(dir);
+  for (const std::string& file : files) {
     const std::string name = file_stem(file);
     if (entries_.full()) {
       LogFull(name);
       break;
     }
-    entries_.append(tsound{name, LoadSound(dir + file, kChannelsPerEffect), -1});
+    Sound* sound = LoadSound(dir + file, kChannelsPerEffect);
+    // A silent game loads nothing on purpose; with a device a failure means
+    // the file itself is bad.
+    if (sound == nullptr && SoundStarted()) ReportBrokenGameFile(dir + file);
+    entries_.append(tsound{name, sound, -1});
   }
 }
 
@@ -77,7 +83,9 @@ void tsounds::apply_volume() {
 // --- Tracks --------------------------------------------------------------------------
 
 void tmusic::load_dir(const std::string& dir) {
-  for (const std::string& file : list_files(dir + "*.ogg")) {
+  const TF_list files = list_files(dir + "*.ogg");
+  if (files.empty()) ReportBrokenGameFile(dir);
+  for (const std::string& file : files) {
     const std::string name = file_stem(file);
     if (entries_.full()) {
       LogFull(name);

@@ -92,6 +92,16 @@ TEST(IniFormat, LineRulesForCommentsHeadersAndKeys) {
   EXPECT_EQ(main.keys[5].value, "line");
 }
 
+TEST(IniFormat, HeadersSurviveAByteOrderMarkAndStrayBlanksOrTabs) {
+  const TIniDoc doc = Parsed("\xEF\xBB\xBF[ players ]\r\na=1\r\n[\tAnn \t] \t\r\nb=2\r\n[x]y\r\n");
+  ASSERT_EQ(doc.sections.size(), 2u);
+  EXPECT_EQ(doc.sections[0].name, "players");
+  EXPECT_EQ(doc.sections[1].name, "Ann");
+  // Text after the closing bracket still makes a key line.
+  ASSERT_EQ(doc.sections[1].keys.size(), 2u);
+  EXPECT_EQ(doc.sections[1].keys[1].value, "[x]y");
+}
+
 TEST(IniFormat, OnlyTheCrBeforeLfBelongsToTheLineEnd) {
   const TIniDoc doc = Parsed("[s]\r\na=1\r\r\nb=2\r");
   ASSERT_EQ(doc.sections[0].keys.size(), 2u);

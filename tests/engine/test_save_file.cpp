@@ -115,3 +115,27 @@ TEST_F(SaveFile, ReadTellsMissingFromUnreadable) {
   EXPECT_TRUE(ReadWholeFile(empty.string(), &bytes, &error_number));
   EXPECT_TRUE(bytes.empty());
 }
+
+TEST_F(SaveFile, BelowTheSaveRootLinkedFoldersAreRefusedAndStaleTemporariesCleared) {
+  const fs::path outside = folder_ / "outside";
+  const fs::path root = folder_ / "root";
+  fs::create_directories(outside);
+  fs::create_directories(root / "Ann" / "levels");
+  fs::create_directory_symlink(outside, root / "Bob");
+  std::ofstream(root / "Ann" / "levels" / "bridge.cfg.tmp-Ab12Cd") << "torn";
+  std::ofstream(root / "Ann" / "levels" / "mine.tmp-1") << "not a save's";
+  SetSaveRoot(root.string() + "/");
+  std::string error;
+  EXPECT_FALSE(SaveFileAtomically((root / "Bob" / "data.cfg").string(), "x", &error));
+  EXPECT_NE(error.find("link"), std::string::npos) << error;
+  EXPECT_FALSE(SaveFileAtomically(root.string() + "/Ann/../Bob/data.cfg", "x", nullptr));
+  EXPECT_TRUE(fs::is_empty(outside));
+
+  EXPECT_TRUE(SaveFileAtomically((root / "Ann" / "levels" / "bridge.cfg").string(), "x", &error))
+      << error;
+  EXPECT_FALSE(fs::exists(root / "Ann" / "levels" / "bridge.cfg.tmp-Ab12Cd"));
+  EXPECT_TRUE(fs::exists(root / "Ann" / "levels" / "mine.tmp-1"));
+  // Outside the root a linked folder is the caller's own choice.
+  EXPECT_TRUE(SaveFileAtomically((outside / "free.cfg").string(), "x", nullptr));
+  SetSaveRoot({});
+}

@@ -197,7 +197,7 @@ TEST_F(Profiles, DeletingWritesTheLogLine) {
       << ReadTextFile(log);
 }
 
-TEST_F(Profiles, SaveWithoutACurrentPlayerKeepsOtherPlayersAndRemovesAnEmptyFile) {
+TEST_F(Profiles, SaveWithoutACurrentPlayerKeepsEveryProfileAndRemovesOnlyAnEmptiedFile) {
   CreateAll({"Anna", "Bob"});
   ASSERT_TRUE(fs::exists(DataIni()));
   // Players exist but none is chosen: every profile stays, the list is written.
@@ -208,8 +208,18 @@ TEST_F(Profiles, SaveWithoutACurrentPlayerKeepsOtherPlayersAndRemovesAnEmptyFile
   EXPECT_NE(text.find("[ Anna ]"), std::string::npos) << text;
   EXPECT_NE(text.find("Anna/Bob"), std::string::npos) << text;
 
-  // No players at all: the file goes.
+  // A list that reads empty (a damaged header) takes nothing with it.
   CurrentProfiles().players.clear();
+  EXPECT_TRUE(SaveProfile());
+  EXPECT_EQ(ReadTextFile(DataIni()), text);
+
+  // Only deleting the last player, with nothing else left, removes the file.
+  CurrentProfiles().players.append("Bob");
+  ASSERT_TRUE(DeletePlayer("Bob"));
+  EXPECT_TRUE(SaveProfile());
+  EXPECT_TRUE(fs::exists(DataIni()));
+  IniDelete("Anna", "");
+  IniDelete("Anna_inv", "");
   EXPECT_TRUE(SaveProfile());
   EXPECT_FALSE(fs::exists(DataIni()));
   // Nothing to remove is no failure either.
