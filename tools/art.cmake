@@ -81,7 +81,7 @@ if(EXISTS ${art_items})
   list(APPEND art_depends ${art_items})
   set(art_item_options --items ${art_items})
 endif()
-art_run(common --except levels ${art_item_options})
+art_run(common --except levels --except icon ${art_item_options})
 
 foreach(level IN LISTS art_levels)
   file(GLOB_RECURSE level_recipes CONFIGURE_DEPENDS ${QUILLMOOR_ART_SOURCE}/levels/${level}/*.art)
@@ -94,6 +94,23 @@ foreach(level IN LISTS art_levels)
   endif()
   art_run(${level} --only levels/${level} ${art_list_options})
 endforeach()
+
+# The application icon: one recipe, painted at each size of the desktop's
+# icon theme into icons/hicolor/<N>x<N>/apps/, which the install rules copy.
+set(QUILLMOOR_ICON_DIR ${CMAKE_BINARY_DIR}/icons/hicolor)
+set(icon_recipe ${QUILLMOOR_ART_SOURCE}/icon/quillmoor.art)
+set(icon_outputs)
+foreach(size 16 32 48 64 128 256)
+  set(icon_out ${QUILLMOOR_ICON_DIR}/${size}x${size}/apps/${QUILLMOOR_APP_ID}.png)
+  add_custom_command(
+    OUTPUT ${icon_out}
+    COMMAND artgen --one ${icon_recipe} ${icon_out} --src ${QUILLMOOR_ART_SOURCE} --size ${size}
+    DEPENDS artgen ${icon_recipe} ${art_shared}
+    COMMENT "Content: the ${size} x ${size} icon"
+    VERBATIM)
+  list(APPEND icon_outputs ${icon_out})
+endforeach()
+add_custom_target(icons ALL DEPENDS ${icon_outputs})
 
 if(QUILLMOOR_TESTS)
   # A faulty sprite list stops the build, naming the list's file and line.
