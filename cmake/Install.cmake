@@ -20,8 +20,14 @@ configure_file(${QUILLMOOR_DIST_SOURCE}/${QUILLMOOR_APP_ID}.metainfo.xml.in
   ${QUILLMOOR_DIST}/${QUILLMOOR_APP_ID}.metainfo.xml @ONLY)
 configure_file(${QUILLMOOR_DIST_SOURCE}/quillmoor.6 ${QUILLMOOR_DIST}/quillmoor.6 @ONLY)
 
-install(FILES ${QUILLMOOR_DIST_SOURCE}/${QUILLMOOR_APP_ID}.desktop
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The desktop entry names the program by its installed path, so it is
+# written at install time (cmake/DesktopEntry.cmake).
+install(CODE "
+  set(TEMPLATE \"${QUILLMOOR_DIST_SOURCE}/${QUILLMOOR_APP_ID}.desktop.in\")
+  set(ENTRY \"${CMAKE_INSTALL_DATADIR}/applications/${QUILLMOOR_APP_ID}.desktop\")
+  set(PROGRAM \"${CMAKE_INSTALL_BINDIR}/quillmoor\")
+  include(\"${CMAKE_SOURCE_DIR}/cmake/DesktopEntry.cmake\")
+")
 install(FILES ${QUILLMOOR_DIST}/${QUILLMOOR_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${QUILLMOOR_DIST}/quillmoor.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
@@ -37,8 +43,12 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillmoor)
 set(CPACK_PACKAGE_VENDOR "Inkmoth Studio")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "hidden-object adventure in an old moorland house")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Quillmoor is a single-player hidden-object adventure. Walk through the painted rooms and grounds of an old house on the moor, pick up items and use them on what you find, search cluttered scenes for listed objects, solve puzzles and follow the story through a diary, a task list and cutscenes.")
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Quillmoor is a single-player hidden-object adventure. Walk through the"
+  "painted rooms and grounds of an old house on the moor, pick up items and"
+  "use them on what you find, search cluttered scenes for listed objects,"
+  "solve puzzles and follow the story through a diary, a task list and"
+  "cutscenes.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
@@ -47,6 +57,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QUILLMOOR_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quillmoor.io/)
 # Depends: worked out by dpkg-shlibdeps from the libraries the program links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The program goes in without its debugging information.
+set(CPACK_STRIP_FILES ON)
 # Installed files are owned by root whoever builds the package.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The archive and sounds are compressed already; gzip keeps packing quick.

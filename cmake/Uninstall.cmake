@@ -3,11 +3,13 @@
 # share/quillmoor that are left empty. Folders the game shares with other
 # programs (bin/, share/applications/, the icon theme) are left alone.
 #   cmake -DLIST=build/installed_files.txt -P cmake/Uninstall.cmake
+cmake_minimum_required(VERSION 3.25)
 if(NOT EXISTS "${LIST}")
   message(FATAL_ERROR "Nothing to uninstall: ${LIST} does not exist (make install writes it)")
 endif()
 file(STRINGS "${LIST}" installed)
 list(REMOVE_DUPLICATES installed)
+list(REMOVE_ITEM installed "")
 set(removed 0)
 set(folders)
 foreach(path IN LISTS installed)

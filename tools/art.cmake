@@ -96,8 +96,7 @@ foreach(level IN LISTS art_levels)
 endforeach()
 
 # The application icon: one recipe, painted at each size of the desktop's
-# icon theme into icons/hicolor/<N>x<N>/apps/, which the install rules copy.
-set(QUILLMOOR_ICON_DIR ${CMAKE_BINARY_DIR}/icons/hicolor)
+# icon theme into QUILLMOOR_ICON_DIR/<N>x<N>/apps/, which the install rules copy.
 set(icon_recipe ${QUILLMOOR_ART_SOURCE}/icon/quillmoor.art)
 set(icon_outputs)
 foreach(size 16 32 48 64 128 256)

@@ -1,4 +1,5 @@
-# Installs the game into a fresh prefix, moves the whole prefix elsewhere, and
+# Installs the game into a fresh prefix (with a blank in its path, as a home
+# folder may have), moves the whole prefix elsewhere, and
 # checks what a desktop needs: the program, its data, the desktop entry and
 # metadata (validated), the icon at every size, the manual page. Then the
 # moved program plays headless from there: it must find its data from its
@@ -6,12 +7,18 @@
 #   BUILD: the build folder, GAME_DIR: the game root the build made,
 #   APP_ID, SCRIPT, WORK
 file(REMOVE_RECURSE ${WORK})
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}/installed
+set(first "${WORK}/my games")
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${first}
   RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed (${status}):\n${err}")
 endif()
-file(RENAME ${WORK}/installed ${WORK}/moved)
+# The menu starts the program by its full path, quoted for the blank.
+file(STRINGS "${first}/share/applications/${APP_ID}.desktop" exec_line REGEX "^Exec=")
+if(NOT exec_line STREQUAL "Exec=\"${first}/bin/quillmoor\"")
+  message(FATAL_ERROR "the desktop entry starts ${exec_line}")
+endif()
+file(RENAME ${first} ${WORK}/moved)
 set(prefix ${WORK}/moved)
 
 set(desktop ${prefix}/share/applications/${APP_ID}.desktop)

@@ -26,7 +26,9 @@ control(Package "^quillmoor$")
 control(Section "^games$")
 control(Maintainer "^[^<]+ <[^@>]+@[^>]+>$")
 # The program links SDL2, SDL2_image, libzip, Ogg Vorbis, Theora.
-control(Depends "libsdl2-2\\.0-0 \\(>= [^)]+\\).*libsdl2-image-2\\.0-0.*libzip4.*libvorbisfile3")
+foreach(library libsdl2-2\\.0-0 libsdl2-image-2\\.0-0 libzip4 libvorbisfile3 libc6)
+  control(Depends "(^|, )${library} \\(>= [^)]+\\)(,|$)")
+endforeach()
 
 execute_process(COMMAND dpkg-deb --contents ${packages} OUTPUT_VARIABLE listing RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -49,6 +51,14 @@ foreach(pattern IN LISTS wanted)
     message(FATAL_ERROR "the package lacks ${pattern}:\n${listing}")
   endif()
 endforeach()
+# The desktop entry names the program where the package puts it, not where
+# the package was staged.
+execute_process(COMMAND dpkg-deb --fsys-tarfile ${packages}
+  COMMAND tar -xOf - ./usr/share/applications/${APP_ID}.desktop
+  OUTPUT_VARIABLE entry RESULT_VARIABLE status)
+if(NOT entry MATCHES "\nExec=/usr/bin/quillmoor\n")
+  message(FATAL_ERROR "the packaged desktop entry does not start /usr/bin/quillmoor:\n${entry}")
+endif()
 string(REGEX MATCHALL "[^\n]+" lines "${listing}")
 foreach(line IN LISTS lines)
   if(NOT line MATCHES " root/root .* \\./(usr/((bin|share)/.*)?)?$")
