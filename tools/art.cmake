@@ -81,7 +81,7 @@ if(EXISTS ${art_items})
   list(APPEND art_depends ${art_items})
   set(art_item_options --items ${art_items})
 endif()
-art_run(common --except levels --except icon ${art_item_options})
+art_run(common --except levels ${art_item_options})
 
 foreach(level IN LISTS art_levels)
   file(GLOB_RECURSE level_recipes CONFIGURE_DEPENDS ${QUILLMOOR_ART_SOURCE}/levels/${level}/*.art)
@@ -97,7 +97,7 @@ endforeach()
 
 # The application icon: one recipe, painted at each size of the desktop's
 # icon theme into QUILLMOOR_ICON_DIR/<N>x<N>/apps/, which the install rules copy.
-set(icon_recipe ${QUILLMOOR_ART_SOURCE}/icon/quillmoor.art)
+set(icon_recipe ${CMAKE_SOURCE_DIR}/content/icon/quillmoor.art)
 set(icon_outputs)
 foreach(size 16 32 48 64 128 256)
   set(icon_out ${QUILLMOOR_ICON_DIR}/${size}x${size}/apps/${QUILLMOOR_APP_ID}.png)

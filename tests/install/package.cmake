@@ -68,3 +68,6 @@ foreach(line IN LISTS lines)
     message(FATAL_ERROR "a build path in the package: ${line}")
   endif()
 endforeach()
+
+# The staged copy and the package are large; a passing run leaves neither.
+file(REMOVE_RECURSE ${WORK})
