@@ -5,7 +5,9 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test build deps configure fuzz sanitize bench clean
+PREFIX ?= /usr/local
+
+.PHONY: run test build deps configure install uninstall package fuzz sanitize bench clean
 
 # One shell for the check and the start, so that no display stops both.
 run: build
@@ -31,6 +33,21 @@ configure: deps
 
 deps:
 	@tools/install-deps.sh
+
+# Installs below PREFIX (bin/, share/); DESTDIR is honoured for staging.
+# Every install is remembered in $(BUILD)/installed_files.txt, which
+# `make uninstall` reads to remove those files again.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(abspath $(PREFIX))"
+	@cat $(BUILD)/install_manifest.txt >> $(BUILD)/installed_files.txt
+	@echo >> $(BUILD)/installed_files.txt
+
+uninstall:
+	cmake -DLIST="$(abspath $(BUILD))/installed_files.txt" -P cmake/Uninstall.cmake
+
+# The Debian package, in $(BUILD)/package/.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # AddressSanitizer and UndefinedBehaviorSanitizer build of the game and tests.
 sanitize: deps

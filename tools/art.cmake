@@ -95,6 +95,22 @@ foreach(level IN LISTS art_levels)
   art_run(${level} --only levels/${level} ${art_list_options})
 endforeach()
 
+# The application icon: one recipe, painted at each size of the desktop's
+# icon theme into QUILLMOOR_ICON_DIR/<N>x<N>/apps/, which the install rules copy.
+set(icon_recipe ${CMAKE_SOURCE_DIR}/content/icon/quillmoor.art)
+set(icon_outputs)
+foreach(size 16 32 48 64 128 256)
+  set(icon_out ${QUILLMOOR_ICON_DIR}/${size}x${size}/apps/${QUILLMOOR_APP_ID}.png)
+  add_custom_command(
+    OUTPUT ${icon_out}
+    COMMAND artgen --one ${icon_recipe} ${icon_out} --src ${QUILLMOOR_ART_SOURCE} --size ${size}
+    DEPENDS artgen ${icon_recipe} ${art_shared}
+    COMMENT "Content: the ${size} x ${size} icon"
+    VERBATIM)
+  list(APPEND icon_outputs ${icon_out})
+endforeach()
+add_custom_target(icons ALL DEPENDS ${icon_outputs})
+
 if(QUILLMOOR_TESTS)
   # A faulty sprite list stops the build, naming the list's file and line.
   add_test(NAME tools.artgen_refuses_a_faulty_sprite_list

@@ -3,7 +3,7 @@
 //   artgen --src content/art --out STAGE/images [--manifest FILE] [--sheet FILE]
 //          [--sprites content/sprites.txt] [--levels content/levels]
 //          [--items content/items.txt] [--only FOLDER]... [--except FOLDER]...
-//   artgen --one RECIPE.art OUT.png [--src content/art]
+//   artgen --one RECIPE.art OUT.png [--src content/art] [--size N]
 //   artgen --layout OUT.png BASE.png [X Y PICTURE.png]...
 //
 // Every content/art/<folder>/<name>.art becomes <out>/<folder>/<name>.png; the
@@ -13,7 +13,9 @@
 // this tool made last time but no longer makes are removed (the manifest
 // remembers them), so the archive never packs a stale picture. `--only` and
 // `--except` narrow a run to some folders, so the build can paint each
-// level on its own and repaint only the level that changed.
+// level on its own and repaint only the level that changed. `--one` with
+// `--size` scales the painted picture to N x N: the application icon is
+// painted once, large, and given at every size the desktop asks for.
 // Depends on the recipe painter (art_paint.h) and Cairo for the contact sheet.
 #include <cairo.h>  // the contact sheet of thumbnails
 
@@ -49,6 +51,7 @@ struct Options {
   fs::path sheet;
   fs::path one_recipe;
   fs::path one_output;
+  int size = 0;  // --size: the square size --one scales its picture to
   fs::path sprites;
   fs::path items;
   fs::path levels;
@@ -76,7 +79,7 @@ void Usage() {
   std::fprintf(stderr,
                "usage: artgen --src DIR --out DIR [--manifest FILE] [--sheet FILE]\n"
                "              [--sprites FILE] [--levels DIR] [--items FILE] [--only FOLDER]... [--except FOLDER]...\n"
-               "       artgen --one RECIPE.art OUT.png [--src DIR]\n"
+               "       artgen --one RECIPE.art OUT.png [--src DIR] [--size N]\n"
                "       artgen --layout OUT.png BASE.png [X Y PICTURE.png]...\n");
 }
 
@@ -278,11 +281,28 @@ bool WriteSheet(const fs::path& path, const std::vector<Painted>& painted, art::
   return ok;
 }
 
+// The picture drawn at size x size with Cairo's best filter, which
+// averages every source pixel on the way down.
+art::Picture Scaled(const art::Picture& picture, int size) {
+  cairo_surface_t* scaled = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
+  cairo_t* cr = cairo_create(scaled);
+  cairo_scale(cr, static_cast<double>(size) / picture.width(), static_cast<double>(size) / picture.height());
+  cairo_set_source_surface(cr, picture.surface(), 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BEST);
+  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);  // no fade at the edges
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  return art::Picture(scaled);
+}
+
 int PaintOne(const Options& options, art::FontShelf& fonts) {
   std::optional<art::Picture> picture =
       PaintFile(options.one_recipe, options.src.empty() ? options.one_recipe.parent_path() : options.src, fonts,
                 options.one_recipe.string());
   if (!picture) return 1;
+  if (options.size > 0 && (picture->width() != options.size || picture->height() != options.size)) {
+    picture = Scaled(*picture, options.size);
+  }
   if (!WriteIfChanged(options.one_output, picture->EncodePng())) {
     std::fprintf(stderr, "artgen: cannot write %s\n", options.one_output.c_str());
     return 1;
@@ -417,6 +437,13 @@ int main(int argc, char** argv) {
     } else if (arg == "--one") {
       options.one_recipe = next();
       options.one_output = next();
+    } else if (arg == "--size") {
+      const std::string size = next().string();
+      options.size = std::atoi(size.c_str());
+      if (options.size < 1 || options.size > 1024 || size != std::to_string(options.size)) {
+        std::fprintf(stderr, "artgen: --size needs a number of pixels from 1 to 1024\n");
+        return 2;
+      }
     } else {
       Usage();
       return 2;

@@ -15,6 +15,9 @@ packages=(
   libfreetype-dev libcairo2-dev libvorbis-dev fonts-dejavu-core fonts-dejavu-extra fonts-urw-base35
   # a display for looking at the real window without a desktop
   xvfb xauth
+  # installing and packaging: checking the desktop entry and metadata,
+  # building the .deb and working out its dependencies
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

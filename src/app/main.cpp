@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "app/cmdline.h"
@@ -18,6 +19,10 @@
 
 #ifndef QUILLMOOR_SHARE_DIR
 #define QUILLMOOR_SHARE_DIR "/usr/local/share/quillmoor"
+#endif
+// The installed data folder seen from the installed program's folder.
+#ifndef QUILLMOOR_SHARE_FROM_BIN
+#define QUILLMOOR_SHARE_FROM_BIN "../share/quillmoor"
 #endif
 
 namespace {
@@ -47,12 +52,18 @@ std::string ProgramFolder() {
   return path.substr(0, path.rfind('/'));
 }
 
-// --root, else the program's own folder when it holds data/, else the
-// installed share folder.
+// --root, else the program's own folder when it holds data/ (the build
+// tree), else the share folder next to the program's bin/ (an installed
+// prefix, wherever it was moved), else the share folder it was built for.
 std::string GameRoot(const CommandLine& options) {
   if (!options.root.empty()) return Absolute(options.root);
   const std::string beside = ProgramFolder();
   if (!beside.empty() && IsFolder(beside + "/data")) return beside;
+  if (!beside.empty()) {
+    const std::string installed =
+        (std::filesystem::path(beside) / QUILLMOOR_SHARE_FROM_BIN).lexically_normal().string();
+    if (IsFolder(installed + "/data")) return installed;
+  }
   return QUILLMOOR_SHARE_DIR;
 }
 
