@@ -1,6 +1,7 @@
 // The world's fields of the state dump.
 #include "app/dump_world.h"
 
+#include "world/inventory.h"
 #include "world/world.h"
 
 namespace {
@@ -16,6 +17,7 @@ JsonValue Objects(const ObjectList& list, bool with_place) {
       entry.Set("y", o.y);
     } else {
       entry.Set("state", o.kind);
+      entry.Set("label", InventoryLabelShown(o));
     }
     objects.Append(std::move(entry));
   }

@@ -114,6 +114,10 @@ void ReleaseHeldItem() {
   entry.kind = "release";
 }
 
+bool InventoryLabelShown(const SceneObject& entry) {
+  return entry.kind == "normal" && entry.timer >= kLabelDelay;
+}
+
 void InventoryStrip(float origin_x, float origin_y) {
   ObjectList& inventory = world.inventory;
   const float left_arrow_x = origin_x - kArrowWidth;
@@ -173,7 +177,7 @@ void InventoryStrip(float origin_x, float origin_y) {
     if (!covered && in_strip && mouse_in_rect(sx - kSlot / 2, origin_y, kSlot, kSlot)) {
       entry.timer = std::min(entry.timer + 1.0f, kLabelDelay);
       world.cursor = kCursorHand;
-      if (entry.timer >= kLabelDelay) DrawLabel(entry, sx, origin_y);
+      if (InventoryLabelShown(entry)) DrawLabel(entry, sx, origin_y);
       if (MouseClick(kLeft) && HeldItemIndex() < 0) {
         sounds.play("select");
         entry.kind = "select";

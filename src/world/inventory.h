@@ -27,6 +27,9 @@ void ReleaseHeldItem();
 // a tick: arrows and scrolling, flights, labels, picking up, letting go and
 // the wrong use of a held entry.
 void InventoryStrip(float origin_x, float origin_y);
+// True while the strip shows the entry's name above its slot: the mouse has
+// rested on the slot for the hover time.
+bool InventoryLabelShown(const SceneObject& entry);
 // Plays "popup" and starts showing the text of the string key.
 void ShowSceneMessage(std::string_view key);
 // Advances and draws the scene message, once a tick.
