@@ -2,7 +2,8 @@
 //
 //   artgen --src content/art --out STAGE/images [--manifest FILE] [--sheet FILE]
 //          [--sprites content/sprites.txt] [--levels content/levels]
-//          [--items content/items.txt] [--only FOLDER]... [--except FOLDER]...
+//          [--items content/items.txt] [--pictures content/pictures.txt]
+//          [--only FOLDER]... [--except FOLDER]...
 //   artgen --one RECIPE.art OUT.png [--src content/art]
 //   artgen --layout OUT.png BASE.png [X Y PICTURE.png]...
 //
@@ -32,6 +33,7 @@
 #include <vector>
 
 #include "art_paint.h"
+#include "art_pictures.h"
 #include "art_recipe.h"
 #include "art_sprites.h"
 
@@ -52,6 +54,7 @@ struct Options {
   fs::path sprites;
   fs::path items;
   fs::path levels;
+  fs::path pictures;
   std::vector<std::string> only;
   std::vector<std::string> except;
 };
@@ -75,7 +78,8 @@ struct Painted {
 void Usage() {
   std::fprintf(stderr,
                "usage: artgen --src DIR --out DIR [--manifest FILE] [--sheet FILE]\n"
-               "              [--sprites FILE] [--levels DIR] [--items FILE] [--only FOLDER]... [--except FOLDER]...\n"
+               "              [--sprites FILE] [--levels DIR] [--items FILE] [--pictures FILE]\n"
+               "              [--only FOLDER]... [--except FOLDER]...\n"
                "       artgen --one RECIPE.art OUT.png [--src DIR]\n"
                "       artgen --layout OUT.png BASE.png [X Y PICTURE.png]...\n");
 }
@@ -172,6 +176,17 @@ std::optional<std::vector<art::SpriteLine>> ReadList(const fs::path& path, bool 
 // Recipes written for the list lines in scope that have no recipe file.
 bool AddListJobs(const Options& options, std::vector<Job>& jobs) {
   bool ok = true;
+  art::PictureTable table;
+  if (!options.pictures.empty()) {
+    const std::optional<std::string> text = ReadText(options.pictures);
+    std::vector<art::ListFault> faults;
+    if (text) table = art::ReadPictureTable(*text, faults);
+    if (!text) std::fprintf(stderr, "artgen: %s: cannot be read\n", options.pictures.c_str());
+    for (const art::ListFault& fault : faults) {
+      std::fprintf(stderr, "artgen: %s:%d: %s\n", options.pictures.c_str(), fault.line, fault.message.c_str());
+    }
+    if (!text || !faults.empty()) return false;
+  }
   std::map<std::string, std::map<std::string, std::pair<double, double>>> placed;  // by level
   for (const auto& [list, items] : {std::pair{options.sprites, false}, std::pair{options.items, true}}) {
     if (list.empty()) continue;
@@ -184,6 +199,18 @@ bool AddListJobs(const Options& options, std::vector<Job>& jobs) {
       if (!InScope(options, line.folder)) continue;
       std::error_code error;
       if (fs::exists(options.src / line.folder / (line.name + ".art"), error)) continue;  // its own recipe wins
+      const std::string shown = list.string() + ":" + std::to_string(line.line);
+      if (auto entry = table.entries.find(line.folder + "/" + line.name); entry != table.entries.end()) {
+        auto palette = table.palettes.find(art::PaletteKey(line.folder));
+        jobs.push_back(Job{line.folder, line.name, shown, {},
+                           art::PictureRecipe(line, entry->second,
+                                              palette == table.palettes.end() ? art::Palette{} : palette->second)});
+        continue;
+      }
+      if (!options.pictures.empty()) {
+        std::fprintf(stderr, "artgen: %s: %s/%s has no picture in %s; a labelled placeholder stands in\n",
+                     shown.c_str(), line.folder.c_str(), line.name.c_str(), options.pictures.c_str());
+      }
       art::Walk walk = art::Walk::kUnknown;
       if (line.kind == "area" && !options.levels.empty()) {
         const std::string level = line.folder.substr(line.folder.find('/') + 1);
@@ -196,8 +223,7 @@ bool AddListJobs(const Options& options, std::vector<Job>& jobs) {
           walk = art::WalkOf(line.name, at->second.first, at->second.second);
         }
       }
-      jobs.push_back(Job{line.folder, line.name, list.string() + ":" + std::to_string(line.line), {},
-                         art::SpriteRecipe(line, walk)});
+      jobs.push_back(Job{line.folder, line.name, shown, {}, art::SpriteRecipe(line, walk)});
     }
   }
   return ok;
@@ -408,6 +434,8 @@ int main(int argc, char** argv) {
       options.sprites = next();
     } else if (arg == "--items") {
       options.items = next();
+    } else if (arg == "--pictures") {
+      options.pictures = next();
     } else if (arg == "--levels") {
       options.levels = next();
     } else if (arg == "--only") {
