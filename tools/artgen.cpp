@@ -255,24 +255,25 @@ std::set<std::string> ReadManifest(const fs::path& path) {
 }
 
 // A grid of every picture on a checkerboard, each labelled with its name and
-// size, for looking the whole set over at once.
-bool WriteSheet(const fs::path& path, const std::vector<Painted>& painted, art::FontShelf& fonts) {
-  constexpr int kColumns = 6, kCell = 210, kThumb = 190, kLabel = 30;
-  const int rows = static_cast<int>((painted.size() + kColumns - 1) / kColumns);
+// size, for looking the whole set over at once; a page holds 80 pictures and
+// pages after the first are named SHEET-2.png, SHEET-3.png, ...
+bool WriteSheetPage(const fs::path& path, const Painted* painted, std::size_t count, art::FontShelf& fonts) {
+  constexpr int kColumns = 10, kCell = 128, kThumb = 112, kLabel = 26;
+  const int rows = static_cast<int>((count + kColumns - 1) / kColumns);
   cairo_surface_t* sheet = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kColumns * kCell,
                                                       std::max(1, rows) * (kCell + kLabel));
   cairo_t* cr = cairo_create(sheet);
   cairo_set_source_rgb(cr, 0.16, 0.16, 0.18);
   cairo_paint(cr);
   std::string problem;
-  cairo_font_face_t* face = fonts.Find("sans", problem);
-  for (std::size_t i = 0; i < painted.size(); ++i) {
+  cairo_font_face_t* face = fonts.Find("sans-condensed", problem);
+  for (std::size_t i = 0; i < count; ++i) {
     const int cx = static_cast<int>(i % kColumns) * kCell, cy = static_cast<int>(i / kColumns) * (kCell + kLabel);
     const art::Picture& picture = painted[i].picture;
     const double k = std::min({1.0, static_cast<double>(kThumb) / picture.width(),
                                static_cast<double>(kThumb) / picture.height()});
     const double tw = picture.width() * k, th = picture.height() * k;
-    const double tx = cx + (kCell - tw) / 2, ty = cy + 10 + (kThumb - th) / 2;
+    const double tx = cx + (kCell - tw) / 2, ty = cy + 8 + (kThumb - th) / 2;
     for (int y = 0; y < static_cast<int>(th); y += 8) {
       for (int x = 0; x < static_cast<int>(tw); x += 8) {
         const bool dark = ((x / 8) + (y / 8)) % 2 == 0;
@@ -290,17 +291,33 @@ bool WriteSheet(const fs::path& path, const std::vector<Painted>& painted, art::
     cairo_restore(cr);
     if (face) {
       cairo_set_font_face(cr, face);
-      cairo_set_font_size(cr, 11);
+      cairo_set_font_size(cr, 9);
       cairo_set_source_rgb(cr, 0.9, 0.88, 0.8);
-      const std::string label = painted[i].name + "  " + std::to_string(picture.width()) + "x" +
-                                std::to_string(picture.height());
-      cairo_move_to(cr, cx + 8, cy + kThumb + 28);
-      cairo_show_text(cr, label.c_str());
+      const std::string& name = painted[i].name;
+      const std::size_t slash = name.rfind('/');
+      const std::string lines[2] = {name.substr(0, slash),
+                                    name.substr(slash + 1) + "  " + std::to_string(picture.width()) + "x" +
+                                        std::to_string(picture.height())};
+      for (int line = 0; line < 2; ++line) {
+        cairo_move_to(cr, cx + 4, cy + kThumb + 18 + line * 11);
+        cairo_show_text(cr, lines[line].c_str());
+      }
     }
   }
   cairo_destroy(cr);
   const bool ok = cairo_surface_write_to_png(sheet, path.c_str()) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(sheet);
+  return ok;
+}
+
+bool WriteSheet(const fs::path& path, const std::vector<Painted>& painted, art::FontShelf& fonts) {
+  constexpr std::size_t kPage = 80;
+  bool ok = true;
+  for (std::size_t first = 0, page = 1; first < std::max<std::size_t>(1, painted.size()); first += kPage, ++page) {
+    fs::path page_path = path;
+    if (page > 1) page_path.replace_filename(path.stem().string() + "-" + std::to_string(page) + path.extension().string());
+    ok = WriteSheetPage(page_path, painted.data() + first, std::min(kPage, painted.size() - first), fonts) && ok;
+  }
   return ok;
 }
 
