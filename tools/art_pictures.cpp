@@ -167,7 +167,7 @@ std::string Treated(const PictureEntry& entry, const Palette& palette, double sh
   std::string out;
   out += "layer tint=#000 blur=" + Fixed(shadow_blur) + " dy=" + Fixed(shadow_drop) +
          " opacity=" + Fixed(shadow_opacity) + "\n  call thing\nend\n";
-  out += "layer grade=" + GradeColour(palette, 0.35) + " desat=0.18\n";
+  out += "layer grade=" + GradeColour(palette, 0.35) + " desat=0.22\n";
   if (entry.grade.empty()) {
     out += "  call thing\n";
   } else {
@@ -219,9 +219,9 @@ PictureTable ReadPictureTable(std::string_view text, std::vector<ListFault>& fau
     std::string problem;
     if (words[1].rfind("exit:", 0) == 0) {
       entry.exit_shape = words[1].substr(5);
-      const std::vector<std::string> shapes = {"door", "arch", "path", "stairs", "hole"};
+      const std::vector<std::string> shapes = {"door", "arch", "path", "stairs", "hole", "hatch"};
       if (std::find(shapes.begin(), shapes.end(), entry.exit_shape) == shapes.end()) {
-        problem = "an exit's shape is door, arch, path, stairs or hole";
+        problem = "an exit's shape is door, arch, path, stairs, hole or hatch";
       }
     } else {
       for (const std::string& piece : Split(words[1], '+')) {

@@ -33,7 +33,7 @@ struct PictureEntry {
   int line = 0;
   std::string path;  // "levels/hotel/q_lamp", "items/axe"
   std::vector<PicturePart> parts;
-  std::string exit_shape;  // for an exit's mask: door, arch, path, stairs, hole
+  std::string exit_shape;  // for an exit's mask: door, arch, path, stairs, hole, hatch
   double rotate = 0.0, scale = 1.0;
   bool mirror = false;
   std::string grade;     // its own colour grade, #rrggbbaa; empty for none
