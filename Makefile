@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 
 PREFIX ?= /usr/local
 
-.PHONY: run test build deps configure install uninstall package fuzz sanitize bench clean
+.PHONY: run test build deps configure install uninstall package fuzz sanitize bench clean sheet
 
 # One shell for the check and the start, so that no display stops both.
 run: build
@@ -60,6 +60,14 @@ sanitize: deps
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQUILLMOOR_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS)
+
+# A contact sheet of every picture for looking the set over: $(BUILD)/sheet/sheet.png
+# and its further pages sheet-2.png, sheet-3.png, ... (painted into a scratch folder).
+sheet: configure
+	cmake --build $(BUILD) --target artgen
+	$(BUILD)/tools/artgen --src content/art --out $(BUILD)/sheet/images --pictures content/pictures.txt \
+	  --sprites content/sprites.txt --items content/items.txt --levels content/levels --sheet $(BUILD)/sheet/sheet.png
+	@echo "sheet: $(BUILD)/sheet/sheet*.png"
 
 bench: build
 	$(BUILD)/bench/quillmoor_bench

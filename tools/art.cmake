@@ -10,6 +10,7 @@ add_library(quillmoor_art STATIC
   ${CMAKE_CURRENT_LIST_DIR}/art_recipe.cpp
   ${CMAKE_CURRENT_LIST_DIR}/art_paint.cpp
   ${CMAKE_CURRENT_LIST_DIR}/art_sprites.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/art_pictures.cpp
 )
 # Users write #include "tools/art_paint.h".
 target_include_directories(quillmoor_art PUBLIC ${CMAKE_SOURCE_DIR})
@@ -24,6 +25,7 @@ set(QUILLMOOR_ART_SOURCE ${CMAKE_SOURCE_DIR}/content/art)
 set(art_sprites ${CMAKE_SOURCE_DIR}/content/sprites.txt)
 set(art_items ${CMAKE_SOURCE_DIR}/content/items.txt)
 set(art_level_files ${CMAKE_SOURCE_DIR}/content/levels)
+set(art_pictures ${CMAKE_SOURCE_DIR}/content/pictures.txt)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${art_sprites} ${art_items})
 file(GLOB art_shared CONFIGURE_DEPENDS ${QUILLMOOR_ART_SOURCE}/lib/*.arti)
 
@@ -57,7 +59,7 @@ set(QUILLMOOR_ART_STAMP)
 function(art_run name)
   set(stamp ${QUILLMOOR_STAGE}/images.${name}.stamp)
   set(arguments --src ${QUILLMOOR_ART_SOURCE} --out ${QUILLMOOR_STAGE}/images
-      --manifest ${QUILLMOOR_STAGE}/images.${name}.manifest ${ARGN})
+      --manifest ${QUILLMOOR_STAGE}/images.${name}.manifest --pictures ${art_pictures} ${ARGN})
   add_custom_command(
     OUTPUT ${stamp}
     COMMAND artgen ${arguments}
@@ -75,7 +77,7 @@ file(GLOB_RECURSE art_base_recipes CONFIGURE_DEPENDS
   ${QUILLMOOR_ART_SOURCE}/splash/*.art ${QUILLMOOR_ART_SOURCE}/common/*.art
   ${QUILLMOOR_ART_SOURCE}/particles/*.art ${QUILLMOOR_ART_SOURCE}/items/*.art
   ${QUILLMOOR_ART_SOURCE}/diary/*.art ${QUILLMOOR_ART_SOURCE}/hint/*.art)
-set(art_depends artgen ${art_shared} ${art_base_recipes})
+set(art_depends artgen ${art_shared} ${art_base_recipes} ${art_pictures})
 set(art_item_options)
 if(EXISTS ${art_items})
   list(APPEND art_depends ${art_items})
@@ -85,7 +87,7 @@ art_run(common --except levels ${art_item_options})
 
 foreach(level IN LISTS art_levels)
   file(GLOB_RECURSE level_recipes CONFIGURE_DEPENDS ${QUILLMOOR_ART_SOURCE}/levels/${level}/*.art)
-  set(art_depends artgen ${art_shared} ${level_recipes})
+  set(art_depends artgen ${art_shared} ${level_recipes} ${art_pictures})
   if(EXISTS ${art_sprites})
     list(APPEND art_depends ${art_sprites})
     if(EXISTS ${art_level_files}/${level}.cfg)

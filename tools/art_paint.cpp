@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <numbers>
@@ -51,6 +53,7 @@ constexpr FontAlias kFontAliases[] = {
     {"sans-condensed", "truetype/dejavu/DejaVuSansCondensed-Bold.ttf"},
     {"serif-plain", "truetype/dejavu/DejaVuSerif.ttf"},
     {"mono", "truetype/dejavu/DejaVuSansMono.ttf"},
+    {"emoji", "truetype/noto/NotoColorEmoji.ttf"},
 };
 
 }  // namespace
@@ -61,6 +64,8 @@ FontShelf::FontShelf(std::vector<std::string> folders) : folders_(std::move(fold
 }
 
 FontShelf::~FontShelf() {
+  for (auto& [key, surface] : glyphs_) cairo_surface_destroy(surface);
+  for (auto& [file, face] : bitmap_faces_) FT_Done_Face(static_cast<FT_Face>(face));
   for (auto& [name, entry] : faces_) {
     if (entry->cairo_face) cairo_font_face_destroy(entry->cairo_face);
   }
@@ -106,6 +111,81 @@ cairo_font_face_t* FontShelf::Find(const std::string& name, std::string& problem
   }
   problem = "the font \"" + name + "\" (" + file + ") is not installed";
   return nullptr;
+}
+
+std::string FontShelf::FindFile(const std::string& file) const {
+  for (const std::string& folder : folders_) {
+    const std::string path = folder + "/" + file;
+    std::error_code error;
+    if (std::filesystem::is_regular_file(path, error)) return path;
+  }
+  return {};
+}
+
+cairo_surface_t* FontShelf::ColourGlyph(const std::string& name, uint32_t code, std::string& problem) {
+  const std::string file = Resolve(name);
+  if (auto found = glyphs_.find({file, code}); found != glyphs_.end()) return found->second;
+  if (file.empty() || file.find("..") != std::string::npos || file[0] == '/') {
+    problem = "the font \"" + name + "\" must be an alias or a path below the font folders";
+    return nullptr;
+  }
+  if (!library_) {
+    problem = "FreeType could not start";
+    return nullptr;
+  }
+  FT_Face face = nullptr;
+  if (auto open = bitmap_faces_.find(file); open != bitmap_faces_.end()) {
+    face = static_cast<FT_Face>(open->second);
+  } else {
+    const std::string path = FindFile(file);
+    if (path.empty()) {
+      problem = "the font \"" + name + "\" (" + file + ") is not installed";
+      return nullptr;
+    }
+    if (FT_New_Face(static_cast<FT_Library>(library_), path.c_str(), 0, &face) != 0) {
+      problem = "FreeType cannot read the font \"" + path + "\"";
+      return nullptr;
+    }
+    // A colour bitmap font has fixed strikes only; the first is its size.
+    if (face->num_fixed_sizes < 1 || FT_Select_Size(face, 0) != 0) {
+      FT_Done_Face(face);
+      problem = "the font \"" + path + "\" has no bitmap strike";
+      return nullptr;
+    }
+    bitmap_faces_.emplace(file, face);
+  }
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
+  const FT_UInt index = FT_Get_Char_Index(face, code);
+  if (index == 0) {
+    problem = std::string("the font \"") + name + "\" has no glyph for " + hex;
+    return nullptr;
+  }
+  if (FT_Load_Glyph(face, index, FT_LOAD_COLOR) != 0 || face->glyph->bitmap.pixel_mode != FT_PIXEL_MODE_BGRA) {
+    problem = std::string("the glyph ") + hex + " of \"" + name + "\" is not a colour bitmap";
+    return nullptr;
+  }
+  const FT_Bitmap& bitmap = face->glyph->bitmap;
+  const int width = static_cast<int>(bitmap.width), height = static_cast<int>(bitmap.rows);
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(1, width), std::max(1, height));
+  cairo_surface_flush(surface);
+  unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  // FreeType's BGRA is premultiplied, byte for byte what Cairo's ARGB32 is
+  // in memory on a little-endian machine; written per pixel to stay right
+  // on any byte order.
+  for (int y = 0; y < height; ++y) {
+    const unsigned char* in = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
+    auto* out = reinterpret_cast<uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    for (int x = 0; x < width; ++x) {
+      const unsigned char* p = in + 4 * x;
+      out[x] = (static_cast<uint32_t>(p[3]) << 24) | (static_cast<uint32_t>(p[2]) << 16) |
+               (static_cast<uint32_t>(p[1]) << 8) | p[0];
+    }
+  }
+  cairo_surface_mark_dirty(surface);
+  glyphs_.emplace(std::make_pair(file, code), surface);
+  return surface;
 }
 
 // --- Pictures ---------------------------------------------------------------------
@@ -283,6 +363,32 @@ void Tint(cairo_surface_t* surface, const Box& box, const Rgba& colour) {
       const double a = static_cast<double>(row[x] >> 24) * colour.a;
       const auto c = [a](double v) { return static_cast<int>(std::lround(v * a)); };
       row[x] = Pack(static_cast<int>(std::lround(a)), c(colour.r), c(colour.g), c(colour.b));
+    }
+  }
+}
+
+// The painted treatment of an object picture: takes away `desat` of its
+// colour, then moves it by the grade colour's alpha towards itself
+// multiplied by the grade colour (the light of the place it lies in).
+void Grade(cairo_surface_t* surface, const Box& box, const Rgba& colour, double desat) {
+  PixelView view(surface);
+  const double tint[3] = {colour.r, colour.g, colour.b};
+  for (int y = box.y0; y < box.y1; ++y) {
+    uint32_t* row = view.row(y);
+    for (int x = box.x0; x < box.x1; ++x) {
+      const uint32_t p = row[x];
+      const int a = static_cast<int>(p >> 24);
+      if (a == 0) continue;
+      double c[3] = {static_cast<double>((p >> 16) & 255), static_cast<double>((p >> 8) & 255),
+                     static_cast<double>(p & 255)};
+      const double luma = 0.299 * c[0] + 0.587 * c[1] + 0.114 * c[2];
+      int out[3];
+      for (int i = 0; i < 3; ++i) {
+        double v = c[i] + (luma - c[i]) * desat;
+        v += (v * tint[i] - v) * colour.a;
+        out[i] = std::clamp(static_cast<int>(std::lround(v)), 0, a);
+      }
+      row[x] = Pack(a, out[0], out[1], out[2]);
     }
   }
 }
@@ -899,7 +1005,7 @@ class Painter {
 
   void Layer(const Statement& s) {
     CheckOptions(s, {"opacity", "blend", "blur", "dx", "dy", "tint", "bevel", "strength", "light",
-                     "highlight", "shade", "spread"});
+                     "highlight", "shade", "spread", "grade", "desat"});
     if (!s.args.empty()) Fail("\"layer\" takes only options");
     cairo_t* parent = Cr();
     if (targets_.size() > 8) Fail("layers nest too deeply");
@@ -936,6 +1042,10 @@ class Painter {
     if (const Option* tint = FindOption(s, "tint")) {
       PixelWork(ink.area());
       Tint(surface, ink, Colour(tint->value.text));
+    }
+    if (FindOption(s, "grade") || FindOption(s, "desat")) {
+      PixelWork(ink.area());
+      Grade(surface, ink, OptColour(s, "grade", Rgba{1, 1, 1, 0}), std::clamp(OptNum(s, "desat", 0), 0.0, 1.0));
     }
     if (FindOption(s, "bevel")) {
       const double radius = OptNum(s, "bevel", 4);
@@ -1232,6 +1342,8 @@ class Painter {
       cairo_close_path(cr);
     } else if (c == "text") {
       Text(s);
+    } else if (c == "glyph") {
+      Glyph(s);
     } else if (c == "leaf") {
       Leaf(s);
     } else if (c == "crack") {
@@ -1265,6 +1377,40 @@ class Painter {
     cairo_arc(cr, x + r, y + h - r, r, q, 2 * q);
     cairo_arc(cr, x + r, y + r, r, 2 * q, 3 * q);
     cairo_close_path(cr);
+  }
+
+  // A colour glyph (hex code point, "1F56F" or "U+1F56F") drawn centred on
+  // X, Y in the current transform, its longer side SIZE pixels.
+  void Glyph(const Statement& s) {
+    Want(s, 4, 4, "glyph CODE X Y SIZE");
+    CheckOptions(s, {"font"});
+    std::string code_text = Expand(s.args[0].text);
+    if (code_text.size() > 2 && (code_text[0] == 'U' || code_text[0] == 'u') && code_text[1] == '+') {
+      code_text.erase(0, 2);
+    }
+    const bool hex = !code_text.empty() && code_text.size() <= 6 &&
+                     std::all_of(code_text.begin(), code_text.end(),
+                                 [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)); });
+    if (!hex) Fail("\"" + code_text + "\" is not a code point (hex digits, like 1F56F)");
+    const auto code = static_cast<uint32_t>(std::strtoul(code_text.c_str(), nullptr, 16));
+    const double x = Num(s, 1), y = Num(s, 2), size = Num(s, 3);
+    if (size <= 0 || size > 4096) Fail("a glyph size is above 0 and at most 4096");
+    if (!setup_.fonts) Fail("no fonts are available to this painter");
+    std::string problem;
+    cairo_surface_t* bitmap = setup_.fonts->ColourGlyph(OptText(s, "font", "emoji"), code, problem);
+    if (!bitmap) Fail(problem);
+    const double w = cairo_image_surface_get_width(bitmap), h = cairo_image_surface_get_height(bitmap);
+    const double k = size / std::max(w, h);
+    PixelWork(static_cast<int64_t>(size * size));
+    WithAlpha([&](cairo_t* cr) {
+      cairo_save(cr);
+      cairo_translate(cr, x, y);
+      cairo_scale(cr, k, k);
+      cairo_set_source_surface(cr, bitmap, -w / 2, -h / 2);
+      cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+      cairo_paint(cr);
+      cairo_restore(cr);
+    });
   }
 
   void Text(const Statement& s) {

@@ -39,12 +39,19 @@ class FontShelf {
   _cairo_font_face* Find(const std::string& name, std::string& problem);
   // The file an alias stands for, or the name itself when it is no alias.
   static std::string Resolve(const std::string& name);
+  // A colour glyph of a bitmap font (the colour emoji font, alias "emoji"):
+  // its one fixed strike as premultiplied pixels, read once and kept. nullptr
+  // (and `problem` filled) when the font or the code point is missing.
+  _cairo_surface* ColourGlyph(const std::string& name, uint32_t code, std::string& problem);
 
  private:
   struct Entry;
   std::vector<std::string> folders_;
   void* library_ = nullptr;  // FT_Library
   std::map<std::string, std::unique_ptr<Entry>> faces_;
+  std::map<std::string, void*> bitmap_faces_;  // FT_Face by file, for colour glyphs
+  std::map<std::pair<std::string, uint32_t>, _cairo_surface*> glyphs_;
+  std::string FindFile(const std::string& file) const;
 };
 
 // --- Pictures ---------------------------------------------------------------------

@@ -2,7 +2,8 @@
 //
 //   artgen --src content/art --out STAGE/images [--manifest FILE] [--sheet FILE]
 //          [--sprites content/sprites.txt] [--levels content/levels]
-//          [--items content/items.txt] [--only FOLDER]... [--except FOLDER]...
+//          [--items content/items.txt] [--pictures content/pictures.txt]
+//          [--only FOLDER]... [--except FOLDER]...
 //   artgen --one RECIPE.art OUT.png [--src content/art] [--size N]
 //   artgen --layout OUT.png BASE.png [X Y PICTURE.png]...
 //
@@ -34,6 +35,7 @@
 #include <vector>
 
 #include "art_paint.h"
+#include "art_pictures.h"
 #include "art_recipe.h"
 #include "art_sprites.h"
 
@@ -55,6 +57,7 @@ struct Options {
   fs::path sprites;
   fs::path items;
   fs::path levels;
+  fs::path pictures;
   std::vector<std::string> only;
   std::vector<std::string> except;
 };
@@ -78,7 +81,8 @@ struct Painted {
 void Usage() {
   std::fprintf(stderr,
                "usage: artgen --src DIR --out DIR [--manifest FILE] [--sheet FILE]\n"
-               "              [--sprites FILE] [--levels DIR] [--items FILE] [--only FOLDER]... [--except FOLDER]...\n"
+               "              [--sprites FILE] [--levels DIR] [--items FILE] [--pictures FILE]\n"
+               "              [--only FOLDER]... [--except FOLDER]...\n"
                "       artgen --one RECIPE.art OUT.png [--src DIR] [--size N]\n"
                "       artgen --layout OUT.png BASE.png [X Y PICTURE.png]...\n");
 }
@@ -175,6 +179,17 @@ std::optional<std::vector<art::SpriteLine>> ReadList(const fs::path& path, bool 
 // Recipes written for the list lines in scope that have no recipe file.
 bool AddListJobs(const Options& options, std::vector<Job>& jobs) {
   bool ok = true;
+  art::PictureTable table;
+  if (!options.pictures.empty()) {
+    const std::optional<std::string> text = ReadText(options.pictures);
+    std::vector<art::ListFault> faults;
+    if (text) table = art::ReadPictureTable(*text, faults);
+    if (!text) std::fprintf(stderr, "artgen: %s: cannot be read\n", options.pictures.c_str());
+    for (const art::ListFault& fault : faults) {
+      std::fprintf(stderr, "artgen: %s:%d: %s\n", options.pictures.c_str(), fault.line, fault.message.c_str());
+    }
+    if (!text || !faults.empty()) return false;
+  }
   std::map<std::string, std::map<std::string, std::pair<double, double>>> placed;  // by level
   for (const auto& [list, items] : {std::pair{options.sprites, false}, std::pair{options.items, true}}) {
     if (list.empty()) continue;
@@ -187,6 +202,18 @@ bool AddListJobs(const Options& options, std::vector<Job>& jobs) {
       if (!InScope(options, line.folder)) continue;
       std::error_code error;
       if (fs::exists(options.src / line.folder / (line.name + ".art"), error)) continue;  // its own recipe wins
+      const std::string shown = list.string() + ":" + std::to_string(line.line);
+      if (auto entry = table.entries.find(line.folder + "/" + line.name); entry != table.entries.end()) {
+        auto palette = table.palettes.find(art::PaletteKey(line.folder));
+        jobs.push_back(Job{line.folder, line.name, shown, {},
+                           art::PictureRecipe(line, entry->second,
+                                              palette == table.palettes.end() ? art::Palette{} : palette->second)});
+        continue;
+      }
+      if (!options.pictures.empty()) {
+        std::fprintf(stderr, "artgen: %s: %s/%s has no picture in %s; a labelled placeholder stands in\n",
+                     shown.c_str(), line.folder.c_str(), line.name.c_str(), options.pictures.c_str());
+      }
       art::Walk walk = art::Walk::kUnknown;
       if (line.kind == "area" && !options.levels.empty()) {
         const std::string level = line.folder.substr(line.folder.find('/') + 1);
@@ -199,8 +226,7 @@ bool AddListJobs(const Options& options, std::vector<Job>& jobs) {
           walk = art::WalkOf(line.name, at->second.first, at->second.second);
         }
       }
-      jobs.push_back(Job{line.folder, line.name, list.string() + ":" + std::to_string(line.line), {},
-                         art::SpriteRecipe(line, walk)});
+      jobs.push_back(Job{line.folder, line.name, shown, {}, art::SpriteRecipe(line, walk)});
     }
   }
   return ok;
@@ -232,24 +258,25 @@ std::set<std::string> ReadManifest(const fs::path& path) {
 }
 
 // A grid of every picture on a checkerboard, each labelled with its name and
-// size, for looking the whole set over at once.
-bool WriteSheet(const fs::path& path, const std::vector<Painted>& painted, art::FontShelf& fonts) {
-  constexpr int kColumns = 6, kCell = 210, kThumb = 190, kLabel = 30;
-  const int rows = static_cast<int>((painted.size() + kColumns - 1) / kColumns);
+// size, for looking the whole set over at once; a page holds 80 pictures and
+// pages after the first are named SHEET-2.png, SHEET-3.png, ...
+bool WriteSheetPage(const fs::path& path, const Painted* painted, std::size_t count, art::FontShelf& fonts) {
+  constexpr int kColumns = 10, kCell = 128, kThumb = 112, kLabel = 26;
+  const int rows = static_cast<int>((count + kColumns - 1) / kColumns);
   cairo_surface_t* sheet = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kColumns * kCell,
                                                       std::max(1, rows) * (kCell + kLabel));
   cairo_t* cr = cairo_create(sheet);
   cairo_set_source_rgb(cr, 0.16, 0.16, 0.18);
   cairo_paint(cr);
   std::string problem;
-  cairo_font_face_t* face = fonts.Find("sans", problem);
-  for (std::size_t i = 0; i < painted.size(); ++i) {
+  cairo_font_face_t* face = fonts.Find("sans-condensed", problem);
+  for (std::size_t i = 0; i < count; ++i) {
     const int cx = static_cast<int>(i % kColumns) * kCell, cy = static_cast<int>(i / kColumns) * (kCell + kLabel);
     const art::Picture& picture = painted[i].picture;
     const double k = std::min({1.0, static_cast<double>(kThumb) / picture.width(),
                                static_cast<double>(kThumb) / picture.height()});
     const double tw = picture.width() * k, th = picture.height() * k;
-    const double tx = cx + (kCell - tw) / 2, ty = cy + 10 + (kThumb - th) / 2;
+    const double tx = cx + (kCell - tw) / 2, ty = cy + 8 + (kThumb - th) / 2;
     for (int y = 0; y < static_cast<int>(th); y += 8) {
       for (int x = 0; x < static_cast<int>(tw); x += 8) {
         const bool dark = ((x / 8) + (y / 8)) % 2 == 0;
@@ -267,12 +294,17 @@ bool WriteSheet(const fs::path& path, const std::vector<Painted>& painted, art::
     cairo_restore(cr);
     if (face) {
       cairo_set_font_face(cr, face);
-      cairo_set_font_size(cr, 11);
+      cairo_set_font_size(cr, 9);
       cairo_set_source_rgb(cr, 0.9, 0.88, 0.8);
-      const std::string label = painted[i].name + "  " + std::to_string(picture.width()) + "x" +
-                                std::to_string(picture.height());
-      cairo_move_to(cr, cx + 8, cy + kThumb + 28);
-      cairo_show_text(cr, label.c_str());
+      const std::string& name = painted[i].name;
+      const std::size_t slash = name.rfind('/');
+      const std::string lines[2] = {name.substr(0, slash),
+                                    name.substr(slash + 1) + "  " + std::to_string(picture.width()) + "x" +
+                                        std::to_string(picture.height())};
+      for (int line = 0; line < 2; ++line) {
+        cairo_move_to(cr, cx + 4, cy + kThumb + 18 + line * 11);
+        cairo_show_text(cr, lines[line].c_str());
+      }
     }
   }
   cairo_destroy(cr);
@@ -293,6 +325,17 @@ art::Picture Scaled(const art::Picture& picture, int size) {
   cairo_paint(cr);
   cairo_destroy(cr);
   return art::Picture(scaled);
+}
+
+bool WriteSheet(const fs::path& path, const std::vector<Painted>& painted, art::FontShelf& fonts) {
+  constexpr std::size_t kPage = 80;
+  bool ok = true;
+  for (std::size_t first = 0, page = 1; first < std::max<std::size_t>(1, painted.size()); first += kPage, ++page) {
+    fs::path page_path = path;
+    if (page > 1) page_path.replace_filename(path.stem().string() + "-" + std::to_string(page) + path.extension().string());
+    ok = WriteSheetPage(page_path, painted.data() + first, std::min(kPage, painted.size() - first), fonts) && ok;
+  }
+  return ok;
 }
 
 int PaintOne(const Options& options, art::FontShelf& fonts) {
@@ -428,6 +471,8 @@ int main(int argc, char** argv) {
       options.sprites = next();
     } else if (arg == "--items") {
       options.items = next();
+    } else if (arg == "--pictures") {
+      options.pictures = next();
     } else if (arg == "--levels") {
       options.levels = next();
     } else if (arg == "--only") {

@@ -13,6 +13,8 @@ packages=(
   libgtest-dev libbenchmark-dev
   # content tools: fonts and placeholder art
   libfreetype-dev libcairo2-dev libvorbis-dev fonts-dejavu-core fonts-dejavu-extra fonts-urw-base35
+  # the pictures of things: the colour emoji font's glyphs
+  fonts-noto-color-emoji
   # a display for looking at the real window without a desktop
   xvfb xauth
   # installing and packaging: checking the desktop entry and metadata,

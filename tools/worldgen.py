@@ -7,14 +7,16 @@ and content/added_objects.txt. The .cfg files are what the game reads and
 what is committed; this script only saves placing a few hundred objects by
 hand. The output is the same on every run.
 
-Placement: exits sit in the screen region that gives their walk cursor, the
-other objects take free places on a grid, so that nothing a player must click
-overlaps another object and nothing reaches under the panel (y >= 640).
-Objects that a quest adds during play get a place of their own too, unless
-they replace the object that added them ("at" that object).
+Placement: every object's place is pinned in the files themselves, chosen
+against its level's painting: the shipped objects' in content/levels/*.cfg,
+the hidden-object things' in content/scenes/*.cfg, the added objects' in
+content/added_objects.txt. This script keeps those places and never moves
+anything; edit a place in the file and run the script again. An object the
+files do not hold yet takes its "pos=" from the table, or the place of the
+object it replaces ("at="); without either the script stops and asks for a
+place. Exits are checked against the screen region of their walk cursor.
 """
 
-import hashlib
 import os
 import sys
 
@@ -34,15 +36,6 @@ CLOSEUP = (512, 384)  # the picture, and so the frame, of every close-up
 HO_THING = (56, 56)
 HO_OBSTACLE = (100, 84)
 HO_TOOL = (64, 64)
-PANEL_TOP = 640
-
-# Exit places by walk direction.
-EXIT_AT = {
-    "left": (110, 330),
-    "right": (914, 330),
-    "forward": (512, 110),
-    "back": (512, 555),
-}
 
 # Objects that have no image: pure flags and the level copies of the
 # hidden-object obstacles. They draw nothing and need no sprite.
@@ -73,7 +66,7 @@ level("hotel",
       exits=[("q_alley", "right", "door to the alley")],
       shipped=[
           ("q_lamp", "zoomin", "gas lamp on the wall, its handle missing"),
-          ("q_handle", "zoomin", "small drawer of the hotel desk", "pos=166,524"),
+          ("q_handle", "zoomin", "small drawer of the hotel desk"),
           ("q_floor", "zoomin", "loose floorboard"),
           ("q_case", "puzzle", "old suitcase with a six-digit lock"),
           ("q_picture", "static", "framed picture of a manor"),
@@ -82,7 +75,7 @@ level("hotel",
           ("q_ipot", "inactive", "flag: the pot in the hidden scene", "flag", "pos=689,506"),
       ],
       added=[
-          ("q_open", "inactive", "q_handle", "the drawer pulled open", "pos=166,524"),
+          ("q_open", "inactive", "q_handle", "the drawer pulled open", "at=q_handle"),
           ("q_dark", "inactive", "q_lamp", "flag: the lamp went out", "flag", "pos=0,0"),
           ("numbers", "ghost_catch", "darkness", "ghost of the numbers", "at=q_lamp"),
           ("q_shade", "inactive", "darkness", "flag: an apparition waits", "flag", "pos=0,0"),
@@ -110,7 +103,7 @@ level("alley",
           ("q_grhandle", "inactive", "q_gr", "the handle fitted to the grindstone"),
           ("q_sharp", "inactive", "q_gr", "flag: the axe is being sharpened", "flag", "pos=0,0"),
           ("q_fall", "inactive", "q_pumpkin", "flag: the pumpkin falls", "flag", "pos=0,0"),
-          ("q_pumpkin3", "inactive", "pumpkin fall", "the smashed pumpkin", "at=q_pumpkin"),
+          ("q_pumpkin3", "inactive", "pumpkin fall", "the smashed pumpkin"),
           ("q_bench", "zoomin", "pumpkin fall", "a broken bench, something glints in it"),
           ("q_path", "inactive", "q_tree", "the tree cut in two, the road clear", "at=q_tree"),
           ("q_bridge", "area", "q_tree", "the road on to the bridge", "exit=forward"),
@@ -622,21 +615,42 @@ def pair(text):
     return (int(a), int(b))
 
 
-def rect(x, y, size):
-    w, h = size
-    return (x - w / 2, y - h / 2, x + w / 2, y + h / 2)
+def read_places(path):
+    """Name -> (x, y) of an object list (first block of a name wins)."""
+    places = {}
+    if not os.path.exists(path):
+        return places
+    with open(path, newline="") as f:
+        lines = f.read().replace("\r\n", "\n").split("\n")
+    count = int(lines[0]) if lines and lines[0].strip() else 0
+    for i in range(count):
+        name, x, y = lines[1 + 4 * i], lines[2 + 4 * i], lines[3 + 4 * i]
+        places.setdefault(name, (int(x), int(y)))
+    return places
 
 
-def overlaps(a, b, gap=8):
-    return not (a[2] + gap <= b[0] or b[2] + gap <= a[0] or
-                a[3] + gap <= b[1] or b[3] + gap <= a[1])
+def read_added_places(path):
+    """(level, name) -> (x, y) of content/added_objects.txt."""
+    places = {}
+    if not os.path.exists(path):
+        return places
+    for line in open(path):
+        if line.startswith("#") or not line.strip():
+            continue
+        level_name, name, x, y = line.split()[:4]
+        places.setdefault((level_name, name), (int(x), int(y)))
+    return places
 
 
-def slots(seed):
-    cells = [(x, y) for y in (100, 220, 340, 460, 572)
-             for x in (130, 258, 386, 514, 642, 770, 898)]
-    return sorted(cells, key=lambda c: hashlib.md5(
-        ("%s:%d:%d" % (seed, c[0], c[1])).encode()).hexdigest())
+def walk_of(name, x, y):
+    """The walk cursor the game shows over an exit at (x, y)."""
+    if name == "q_hroom":
+        return "back"
+    if x < 256:
+        return "left"
+    if x >= 768:
+        return "right"
+    return "forward" if y < 480 else "back"
 
 
 class Obj:
@@ -648,21 +662,8 @@ class Obj:
         self.x = self.y = None
 
 
-def layout(lname, sheet):
-    placed = []
+def layout(lname, sheet, pinned, pinned_added):
     objs = {}
-
-    def place_at(ob, x, y):
-        ob.x, ob.y = x, y
-        placed.append(ob)
-
-    def free(ob, x, y):
-        r = rect(x, y, ob.size)
-        if r[0] < 0 or r[1] < 0 or r[2] > 1024 or r[3] > PANEL_TOP:
-            return False
-        return all(not overlaps(r, rect(p.x, p.y, p.size))
-                   for p in placed if p.image or p.kind == "hobject")
-
     shipped = [Obj(e[0], e[1], e[2], opts(e, 3)) for e in sheet["shipped"]]
     added = [Obj(e[0], e[1], e[3], opts(e, 4), e[2]) for e in sheet["added"]]
     exits = [Obj(n, "area", d, {"exit": dirn}) for n, dirn, d in sheet["exits"]]
@@ -673,32 +674,26 @@ def layout(lname, sheet):
         if ob.name in objs:
             fail("%s: %s twice" % (lname, ob.name))
         objs[ob.name] = ob
-    # Fixed places first, then exits, then everything else.
+    for ob in shipped + [e for e in exits if e.added_by is None]:
+        if ob.name in pinned:
+            ob.x, ob.y = pinned[ob.name]
+    for ob in added:
+        if (lname, ob.name) in pinned_added and "at" not in ob.o:
+            ob.x, ob.y = pinned_added[(lname, ob.name)]
     for ob in shipped + added:
-        if "pos" in ob.o:
-            x, y = pair(ob.o["pos"])
-            place_at(ob, x, y)
-    for ob in exits:
-        x, y = EXIT_AT[ob.o["exit"]]
-        if not free(ob, x, y):
-            fail("%s: exit %s does not fit" % (lname, ob.name))
-        place_at(ob, x, y)
-    cells = slots(lname)
-    for ob in shipped + added:
-        if ob.x is not None or ob.kind == "area":
-            continue
-        if "at" in ob.o:
-            continue
-        for (x, y) in cells:
-            if free(ob, x, y):
-                place_at(ob, x, y)
-                break
-        else:
-            fail("%s: no room for %s" % (lname, ob.name))
+        if ob.x is None and "pos" in ob.o:
+            ob.x, ob.y = pair(ob.o["pos"])
     for ob in shipped + added:
         if "at" in ob.o:
             ref = objs[ob.o["at"]]
             ob.x, ob.y = ref.x, ref.y
+    for ob in shipped + added + exits:
+        if ob.x is None:
+            fail("%s: %s has no place: give it one in content/levels/%s.cfg "
+                 "(or content/added_objects.txt) or pos= in the table" % (lname, ob.name, lname))
+    for ob in exits:
+        if walk_of(ob.name, ob.x, ob.y) != ob.o["exit"]:
+            fail("%s: exit %s at %d,%d does not show the walk %s" % (lname, ob.name, ob.x, ob.y, ob.o["exit"]))
     return shipped, added, exits
 
 
@@ -711,44 +706,28 @@ def write_list(path, rows):
         f.write(data)
 
 
-def ho_layout(lname, groups, spot):
-    """Twelve (or twenty-four) things on a grid; group 0's key at the spot."""
-    cells = [(x, y) for y in (60, 138, 216, 294, 372, 450, 528, 604)
-             for x in range(70, 1000, 84)]
-    cells = sorted(cells, key=lambda c: hashlib.md5(
-        ("ho:%s:%d:%d" % (lname, c[0], c[1])).encode()).hexdigest())
-    obstacle = rect(spot[0], spot[1], HO_OBSTACLE)
-    taken = [obstacle]
+def ho_layout(lname, groups, spot, pinned):
+    """The hunts' things at their pinned places; group 0's key at the spot."""
     rows = []
-
-    def take(size):
-        for (x, y) in cells:
-            r = rect(x, y, size)
-            if r[0] < 0 or r[1] < 0 or r[2] > 1024 or r[3] > PANEL_TOP:
-                continue
-            if all(not overlaps(r, t) for t in taken):
-                taken.append(r)
-                return (x, y)
-        fail("%s scene: no room" % lname)
-
     for g, (reward, things) in enumerate(groups):
         key = "h_" + reward
-        if g == 0:
-            kx, ky = spot
-        else:
-            kx, ky = take(HO_THING)
         members = [("h_" + t, "item") for t in things]
-        # The key sits among the things, not always first.
-        pos = int(hashlib.md5(key.encode()).hexdigest(), 16) % 12
-        members.insert(pos, (key, "key"))
+        # The key keeps its place in the file's order among the things.
+        order = [n for n in pinned if n in [m[0] for m in members] + [key]]
+        names = [key] + [m[0] for m in members]
+        if sorted(order) == sorted(names):
+            members = [(n, "key" if n == key else "item") for n in order]
+        else:
+            members.insert(0, (key, "key"))
         for name, kind in members:
-            if kind == "key":
-                rows.append((name, kx, ky, kind))
+            if g == 0 and kind == "key":
+                x, y = spot
+            elif name in pinned:
+                x, y = pinned[name]
             else:
-                x, y = take(HO_THING)
-                rows.append((name, x, y, kind))
-    tool_pos = take(HO_TOOL)
-    return rows, tool_pos
+                fail("%s scene: %s has no place in content/scenes/%s.cfg" % (lname, name, lname))
+            rows.append((name, x, y, kind))
+    return rows
 
 
 def main():
@@ -758,9 +737,11 @@ def main():
     os.makedirs(os.path.join(content, "scenes"), exist_ok=True)
     sprites = []
     added_rows = []
+    pinned_added = read_added_places(os.path.join(content, "added_objects.txt"))
     for lname in ORDER:
         sheet = LEVELS[lname]
-        shipped, added, exits = layout(lname, sheet)
+        pinned = read_places(os.path.join(content, "levels", lname + ".cfg"))
+        shipped, added, exits = layout(lname, sheet, pinned, pinned_added)
         rows = [(o.name, o.x, o.y, o.kind) for o in shipped]
         rows += [(o.name, o.x, o.y, o.kind) for o in exits
                  if o.added_by is None]
@@ -790,7 +771,12 @@ def main():
                                "image" if o.image else "-", by))
         if lname in SCENES:
             hname, bg_image, tool, spot, odesc, tdesc = sheet["obstacle"]
-            scene_rows, tool_pos = ho_layout(lname, SCENES[lname], spot)
+            scene_file = os.path.join(content, "scenes", lname + ".cfg")
+            scene_pinned = read_places(scene_file)
+            scene_rows = ho_layout(lname, SCENES[lname], spot, scene_pinned)
+            if tool not in scene_pinned:
+                fail("%s scene: the tool %s has no place in %s" % (lname, tool, scene_file))
+            tool_pos = scene_pinned[tool]
             scene_rows.append((hname, spot[0], spot[1], "obstacle"))
             scene_rows.append((tool, tool_pos[0], tool_pos[1], "tool"))
             write_list(os.path.join(content, "scenes", lname + ".cfg"), scene_rows)

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tools/art_paint.h"
+#include "tools/art_pictures.h"
 #include "tools/art_recipe.h"
 #include "tools/art_sprites.h"
 
@@ -779,4 +780,137 @@ TEST(ArtContent, EveryListedPictureCanBePaintedAndEveryLevelHasItsBackground) {
       EXPECT_EQ(size, std::make_pair(1024, 768)) << name;
     }
   }
+}
+
+// --- Pictures of things -------------------------------------------------------------
+
+namespace {
+
+art::Picture PaintWritten(const std::string& recipe, art::FontShelf& fonts) {
+  art::PaintSetup setup;
+  setup.fonts = &fonts;
+  setup.load_include = [](const std::string& path) -> std::optional<std::string> {
+    std::ifstream in(kArtFolder / path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  };
+  return art::PaintRecipe(art::ParseRecipe(recipe), setup);
+}
+
+}  // namespace
+
+TEST(ArtPictures, ColourGlyphsKeepTheirColoursAndTheGradePullsThemTowardsTheLight) {
+  art::FontShelf fonts;
+  // The red apple, drawn at 60 pixels in the middle of a clear canvas.
+  const art::Picture apple = Paint("canvas 64 64\nglyph 1F34E 32 34 60\n", &fonts);
+  const uint32_t middle = apple.Pixel(32, 38);
+  EXPECT_EQ(Alpha(middle), 255u);
+  EXPECT_GT(Red(middle), 2 * Green(middle)) << std::hex << middle;
+  EXPECT_EQ(Alpha(apple.Pixel(0, 63)), 0u);
+  // Fully desaturated it turns grey; graded towards blue the red falls.
+  const art::Picture grey = Paint("canvas 64 64\nlayer desat=1\n  glyph U+1F34E 32 34 60\nend\n", &fonts);
+  const uint32_t g = grey.Pixel(32, 38);
+  EXPECT_NEAR(static_cast<int>(Red(g)), static_cast<int>(Green(g)), 2) << std::hex << g;
+  const art::Picture blue = Paint("canvas 64 64\nlayer grade=#4060ffff\n  glyph 1f34e 32 34 60\nend\n", &fonts);
+  EXPECT_LT(Red(blue.Pixel(32, 38)), Red(middle) / 2);
+  EXPECT_EQ(Alpha(blue.Pixel(32, 38)), 255u);
+  // A code point the font lacks, or no code point at all, is a fault of its line.
+  EXPECT_NE(Fault("canvas 8 8\nglyph 41 4 4 8\n", &fonts).second.find("no glyph for U+0041"), std::string::npos);
+  EXPECT_EQ(Fault("canvas 8 8\n\nglyph apple 4 4 8\n", &fonts).first, 3);
+}
+
+TEST(ArtPictures, TheTableReadsPartsAndOptionsAndNamesEveryFaultyLine) {
+  std::vector<art::ListFault> faults;
+  const art::PictureTable table = art::ReadPictureTable(
+      "# remark\r\n"
+      "palette hotel #ffd8a0 0.15\r\n"
+      "levels/hotel/q_lamp 1FA94+recipe:gap@0.18,-0.1,0.35,20,m rot=-10 grade=#808080\r\n"
+      "levels/hotel/q_alley exit:door\r\n"
+      "levels/hotel/q_lamp 1F56F\r\n"
+      "items/axe 1FA93 spin=3\r\n"
+      "items/key 1F511@2,0\r\n"
+      "items/coin coin\r\n"
+      "palette hotel red 0.1\r\n"
+      "levels/hotel/q_x exit:window\r\n",
+      faults);
+  ASSERT_EQ(table.entries.size(), 2u);
+  const art::PictureEntry& lamp = table.entries.at("levels/hotel/q_lamp");
+  ASSERT_EQ(lamp.parts.size(), 2u);
+  EXPECT_EQ(lamp.parts[0].what, "1FA94");
+  EXPECT_TRUE(lamp.parts[1].recipe);
+  EXPECT_EQ(lamp.parts[1].what, "gap");
+  EXPECT_DOUBLE_EQ(lamp.parts[1].dy, -0.1);
+  EXPECT_DOUBLE_EQ(lamp.parts[1].rotate, 20);
+  EXPECT_TRUE(lamp.parts[1].mirror);
+  EXPECT_EQ(lamp.grade, "#808080ff");
+  EXPECT_EQ(table.entries.at("levels/hotel/q_alley").exit_shape, "door");
+  EXPECT_EQ(table.palettes.at("hotel").light, "#ffd8a0");
+  std::vector<int> lines;
+  for (const art::ListFault& fault : faults) lines.push_back(fault.line);
+  EXPECT_EQ(lines, (std::vector<int>{5, 6, 7, 8, 9, 10}));
+  EXPECT_EQ(art::PaletteKey("levels/hotel/ho"), "hotel");
+  EXPECT_EQ(art::PaletteKey("items"), "items");
+}
+
+// Nothing the content names may be a tile with its name on it: every picture
+// of the sprite and item lists is a recipe of its own or a thing of the
+// table, whose glyphs the font has and whose recipe pieces exist; a close-up
+// is as big as its frame and a level's thing is the same picture in every kind.
+TEST(ArtContent, EveryPictureTheContentNamesIsAThingNotALabelledTile) {
+  std::vector<art::ListFault> faults;
+  const fs::path content = kArtFolder / "..";
+  std::vector<art::SpriteLine> lines = art::ReadSpriteList(ReadFile(content / "sprites.txt"), faults);
+  for (art::SpriteLine& item : art::ReadItemList(ReadFile(content / "items.txt"), faults)) lines.push_back(item);
+  const art::PictureTable table = art::ReadPictureTable(ReadFile(content / "pictures.txt"), faults);
+  for (const art::ListFault& fault : faults) ADD_FAILURE() << "line " << fault.line << ": " << fault.message;
+  std::set<std::string> recipes, used;
+  for (const ShippedRecipe& recipe : ShippedRecipes()) recipes.insert(recipe.folder + "/" + recipe.name);
+  for (const art::SpriteLine& line : lines) {
+    const std::string path = line.folder + "/" + line.name;
+    if (recipes.count(path)) continue;
+    used.insert(path);
+    auto entry = table.entries.find(path);
+    if (entry == table.entries.end()) {
+      ADD_FAILURE() << path << " would be a labelled placeholder: give it a line in content/pictures.txt";
+      continue;
+    }
+    EXPECT_EQ(line.kind == "area", !entry->second.exit_shape.empty()) << path << ": exits, and only exits, are masks";
+    if (line.folder.rfind("levels/", 0) == 0 && line.kind != "area") {
+      EXPECT_TRUE(table.palettes.count(art::PaletteKey(line.folder))) << path << ": its level has no palette";
+    }
+  }
+  for (const auto& [path, entry] : table.entries) {
+    EXPECT_TRUE(used.count(path)) << "content/pictures.txt:" << entry.line << ": " << path << " is named by no list";
+  }
+  const std::string pieces = ReadFile(kArtFolder / "lib" / "objects.arti");
+  art::FontShelf fonts;
+  for (const auto& [path, entry] : table.entries) {
+    for (const art::PicturePart& part : entry.parts) {
+      if (part.recipe) {
+        EXPECT_NE(pieces.find("macro pic_" + part.what + " "), std::string::npos) << path << ": no pic_" << part.what;
+        continue;
+      }
+      std::string problem;
+      EXPECT_NE(fonts.ColourGlyph("emoji", static_cast<uint32_t>(std::stoul(part.what, nullptr, 16)), problem),
+                nullptr)
+          << "content/pictures.txt:" << entry.line << ": " << problem;
+    }
+    if (!entry.backdrop.empty()) {
+      EXPECT_NE(pieces.find("macro closeup_" + entry.backdrop + " "), std::string::npos) << path;
+    }
+  }
+  // One close-up and one thing of a scene, painted: the close-up fills its
+  // frame edge to edge, the thing stands alone on transparency.
+  const art::SpriteLine close_up{1, "levels/hotel", "z_q_lamp", 512, 384, "background", "close-up"};
+  const art::Picture lamp = PaintWritten(
+      art::PictureRecipe(close_up, table.entries.at("levels/hotel/z_q_lamp"), table.palettes.at("hotel")), fonts);
+  EXPECT_EQ(Alpha(lamp.Pixel(2, 2)), 255u);
+  EXPECT_EQ(Alpha(lamp.Pixel(256, 200)), 255u);
+  const art::SpriteLine candle{1, "levels/hotel/ho", "h_candle", 56, 56, "ho_item", "candle"};
+  const art::Picture thing = PaintWritten(
+      art::PictureRecipe(candle, table.entries.at("levels/hotel/ho/h_candle"), table.palettes.at("hotel")), fonts);
+  EXPECT_EQ(Alpha(thing.Pixel(0, 0)), 0u);
+  EXPECT_GT(Alpha(thing.Pixel(28, 28)), 128u);
 }
