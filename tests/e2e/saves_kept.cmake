@@ -121,7 +121,7 @@ expect inventory.length == 1
 click 512 536
 tick 60
 expect level == "bridge"
-click 110 330
+click 90 480
 tick 80
 expect level == "alley"
 ]])
