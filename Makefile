@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test build deps configure fuzz sanitize bench clean
+.PHONY: run test build deps configure fuzz fuzz-long torture sanitize bench clean
 
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
@@ -38,9 +38,30 @@ sanitize: deps
 
 # libFuzzer targets (clang). Run one with, e.g.:
 #   build-fuzz/tests/fuzz/fuzz_ini -max_total_time=60 tests/fuzz/corpus/ini
+# Each target fuzz_NAME has its seed corpus in tests/fuzz/corpus/NAME/.
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQUILLMOOR_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS, starting from its seed corpus (new
+# inputs go to build-fuzz/corpus/, never into the repository), then the
+# executions of each.
+FUZZ_SECONDS ?= 600
+fuzz-long: fuzz
+	@set -e; for t in build-fuzz/tests/fuzz/fuzz_*; do \
+	  [ -x "$$t" ] || continue; name=$$(basename $$t); seeds=tests/fuzz/corpus/$${name#fuzz_}; \
+	  mkdir -p build-fuzz/corpus/$$name; \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$name $$seeds \
+	    > build-fuzz/$$name.log 2>&1 || { tail -30 build-fuzz/$$name.log; exit 1; }; \
+	  printf '%-24s %s executions\n' $$name \
+	    "$$(sed -n 's/^stat::number_of_executed_units: *//p' build-fuzz/$$name.log)"; \
+	done
+
+# The kill test at length: KILLS kills of a saving game (at least 200), each
+# followed by the check of the saved game; prints the count.
+KILLS ?= 200
+torture: build
+	python3 tests/durability/kill_test.py $(BUILD)/game/quillmoor $(BUILD)/torture --kills $(KILLS)
 
 bench: build
 	$(BUILD)/bench/quillmoor_bench
