@@ -35,7 +35,10 @@ def make_player(home, game_dir, level):
 
 
 def walk(x, y, level):
-    return ["click %d %d" % (x, y), "tick 40", "expect level == \"%s\"" % level]
+    # A little off the exit's centre, where its arrow has pixels.
+    x, y = x - 8, y + 2
+    return ["move %d %d" % (x, y), "tick 1", "expect hover == \"q_%s\"" % level,
+            "click %d %d" % (x, y), "tick 70", "expect level == \"%s\"" % level]
 
 
 def pick(x, y, item, slot):
@@ -49,14 +52,14 @@ def menu_and_back(with_options):
         # The options window's OK saves the profile.
         lines += ["click 256 664", "tick 2", "expect visible contains wnd_opt",
                   "click 512 552", "tick 2"]
-    return lines + ["click 512 536", "tick 40", "expect visible contains wnd_game"]
+    return lines + ["click 512 536", "tick 70", "expect visible contains wnd_game"]
 
 
 def walking_script(rounds):
     """From the crossroad: rounds through the cemetery and the lodge (the
     glove is taken on the first), each back through the menu, then the bridge
     with its stick and on to the hotel and back and forth."""
-    lines = ["tick 601", "click 512 536", "tick 40", "expect level == \"crossroad\""]
+    lines = ["tick 601", "click 512 536", "tick 70", "expect level == \"crossroad\""]
     for r in range(rounds):
         lines += walk(512, 110, "cemetery") + walk(110, 330, "lodge")
         if r == 0:
@@ -66,7 +69,9 @@ def walking_script(rounds):
     lines += walk(512, 555, "bridge") + pick(386, 220, "wooden_stick", 1)
     lines += walk(110, 330, "alley") + walk(110, 330, "hotel") + walk(914, 330, "alley")
     lines += menu_and_back(with_options=True)
-    return "\n".join(lines + ["quit"]) + "\n"
+    # The dump shows the script ran to its end: a game that stops early ends
+    # the script with status 0 too.
+    return "\n".join(lines + ["dump end.json", "quit"]) + "\n"
 
 
 def run_game(game, home, script, env=None, timeout=120):
