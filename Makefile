@@ -48,14 +48,15 @@ fuzz: deps
 # executions of each.
 FUZZ_SECONDS ?= 600
 fuzz-long: fuzz
-	@set -e; for t in build-fuzz/tests/fuzz/fuzz_*; do \
+	@failed=""; for t in build-fuzz/tests/fuzz/fuzz_*; do \
 	  [ -x "$$t" ] || continue; name=$$(basename $$t); seeds=tests/fuzz/corpus/$${name#fuzz_}; \
 	  mkdir -p build-fuzz/corpus/$$name; \
-	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$name $$seeds \
-	    > build-fuzz/$$name.log 2>&1 || { tail -30 build-fuzz/$$name.log; exit 1; }; \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=build-fuzz/$$name- \
+	    build-fuzz/corpus/$$name $$seeds > build-fuzz/$$name.log 2>&1 || failed="$$failed $$name"; \
 	  printf '%-24s %s executions\n' $$name \
 	    "$$(sed -n 's/^stat::number_of_executed_units: *//p' build-fuzz/$$name.log)"; \
-	done
+	done; \
+	if [ -n "$$failed" ]; then echo "found faults (see build-fuzz/NAME.log):$$failed"; exit 1; fi
 
 # The kill test at length: KILLS kills of a saving game (at least 200), each
 # followed by the check of the saved game; prints the count.
