@@ -70,8 +70,10 @@ def main():
     if os.geteuid() != 0:
         print("skipped: mounting a small file system needs root")
         return SKIPPED
-    shutil.rmtree(work, ignore_errors=True)
     disk = work / "disk"
+    # A run stopped half-way may have left its file system mounted.
+    subprocess.run(["umount", str(disk)], capture_output=True)
+    shutil.rmtree(work, ignore_errors=True)
     disk.mkdir(parents=True)
     mount = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m", "tmpfs", str(disk)],
                            capture_output=True, text=True)
