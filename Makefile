@@ -7,7 +7,8 @@ CMAKE_FLAGS ?=
 
 PREFIX ?= /usr/local
 
-.PHONY: run test build deps configure install uninstall package fuzz sanitize bench clean sheet
+.PHONY: run test build deps configure install uninstall package fuzz fuzz-long torture sanitize \
+        bench clean sheet
 
 # One shell for the check and the start, so that no display stops both.
 run: build
@@ -57,6 +58,7 @@ sanitize: deps
 
 # libFuzzer targets (clang). Run one with, e.g.:
 #   build-fuzz/tests/fuzz/fuzz_ini -max_total_time=60 tests/fuzz/corpus/ini
+# Each target fuzz_NAME has its seed corpus in tests/fuzz/corpus/NAME/.
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQUILLMOOR_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS)
@@ -68,6 +70,27 @@ sheet: configure
 	$(BUILD)/tools/artgen --src content/art --out $(BUILD)/sheet/images --pictures content/pictures.txt \
 	  --sprites content/sprites.txt --items content/items.txt --levels content/levels --sheet $(BUILD)/sheet/sheet.png
 	@echo "sheet: $(BUILD)/sheet/sheet*.png"
+
+# Every fuzz target for FUZZ_SECONDS, starting from its seed corpus (new
+# inputs go to build-fuzz/corpus/, never into the repository), then the
+# executions of each.
+FUZZ_SECONDS ?= 600
+fuzz-long: fuzz
+	@failed=""; for t in build-fuzz/tests/fuzz/fuzz_*; do \
+	  [ -x "$$t" ] || continue; name=$$(basename $$t); seeds=tests/fuzz/corpus/$${name#fuzz_}; \
+	  mkdir -p build-fuzz/corpus/$$name; \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=build-fuzz/$$name- \
+	    build-fuzz/corpus/$$name $$seeds > build-fuzz/$$name.log 2>&1 || failed="$$failed $$name"; \
+	  printf '%-24s %s executions\n' $$name \
+	    "$$(sed -n 's/^stat::number_of_executed_units: *//p' build-fuzz/$$name.log)"; \
+	done; \
+	if [ -n "$$failed" ]; then echo "found faults (see build-fuzz/NAME.log):$$failed"; exit 1; fi
+
+# The kill test at length: KILLS kills of a saving game (at least 200), each
+# followed by the check of the saved game; prints the count.
+KILLS ?= 200
+torture: build
+	python3 tests/durability/kill_test.py $(BUILD)/game/quillmoor $(BUILD)/torture --kills $(KILLS)
 
 bench: build
 	$(BUILD)/bench/quillmoor_bench

@@ -9,8 +9,8 @@ packages=(
   build-essential cmake ninja-build pkg-config clang
   # the game: window, input, audio device, images, archive, sound, movie
   libsdl2-dev libsdl2-image-dev libzip-dev libogg-dev libvorbis-dev libtheora-dev
-  # tests and benchmarks
-  libgtest-dev libbenchmark-dev
+  # tests and benchmarks (the kill and full-disk tests are Python scripts)
+  libgtest-dev libbenchmark-dev python3
   # content tools: fonts and placeholder art
   libfreetype-dev libcairo2-dev libvorbis-dev fonts-dejavu-core fonts-dejavu-extra fonts-urw-base35
   # the pictures of things: the colour emoji font's glyphs

@@ -23,6 +23,15 @@ bool ParseDesktop(std::string_view text, int* w, int* h) {
          ph == hs.data() + hs.size() && *w >= 320 && *h >= 200 && *w <= 16384 && *h <= 16384;
 }
 
+// An argument as the one-line error shows it: control characters (a line
+// break typed into a quoted argument, say) become '?'.
+std::string Shown(std::string_view arg) {
+  std::string shown(arg);
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return shown;
+}
+
 }  // namespace
 
 CommandLineResult ParseCommandLine(int argc, const char* const* argv) {
@@ -68,7 +77,7 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv) {
         return fail("--desktop needs a size such as 1280x1024");
       }
     } else {
-      return fail("unknown option " + std::string(arg) + " (see --help)");
+      return fail("unknown option " + Shown(arg) + " (see --help)");
     }
   }
   if (o.windowed && o.fullscreen) return fail("--windowed and --fullscreen exclude each other");

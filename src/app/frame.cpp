@@ -18,6 +18,7 @@
 #include "res/strings.h"
 #include "ui/gui.h"
 #include "world/inventory.h"
+#include "world/object_list.h"
 #include "world/world.h"
 
 int fade_level = 0;
@@ -105,6 +106,11 @@ void FrameTick() {
   g_focus_regained = false;
   try {
     GuardedTick();
+  } catch (const ObjectListError& error) {
+    // A level or scene file that cannot be read or written never ends the
+    // game: the player stays where they are and is told once.
+    LogLine(std::string("Frame tick: a level file failed: ") + error.what(), true);
+    if (!WindowVisible("wnd_msg")) ShowMessageBox("save_failed");
   } catch (const std::exception& error) {
     LogLine(std::string("Frame tick failed: ") + error.what(), true);
     SaveGame();

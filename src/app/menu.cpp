@@ -48,14 +48,14 @@ constexpr float kTitleTop = 250.0f;
 constexpr int kLeafCell = 128;
 constexpr uint32_t kLeafTints[3] = {0xFFFFFF, 0x88FFFF, 0xFF88FF};
 
-// Shows the game window at the level the player is in; the screen fades in
-// from black.
+// Shows the game window at the level the player is in (or where the level
+// change put them instead); the screen fades in from black. When no level
+// could be entered the menu stays, with the level change's message.
 void EnterLevel(const std::string& level) {
+  if (!ChangeLevel(level, LeaveLevel::AlreadySaved)) return;
   ShowWindow("wnd_game", true);
   ShowWindow("wnd_menu", false);
   fade_level = 255;
-  world.levelName = level;
-  LoadLevel(false);
 }
 
 void PlayProcedure() {

@@ -85,12 +85,7 @@ bool SaveGame() {
     LogLine(std::string("SAVE: the hidden-object scene was not saved: ") + error.what(), true);
     saved = false;
   }
-  try {
-    if (WindowVisible("wnd_game") && !world.levelName.empty()) SaveLevel(false);
-  } catch (const ObjectListError& error) {
-    LogLine(std::string("SAVE: the level was not saved: ") + error.what(), true);
-    saved = false;
-  }
+  if (WindowVisible("wnd_game") && !SaveLevel(false)) saved = false;
   return SaveProfile() && saved;
 }
 

@@ -8,8 +8,9 @@
 #include <unistd.h>     // read, write, fsync, close, unlink
 
 #include <cerrno>
+#include <csignal>      // raise, SIGKILL (the kill test's hook)
 #include <cstdio>       // std::rename
-#include <cstdlib>      // mkstemp
+#include <cstdlib>      // mkstemp, getenv
 #include <cstring>      // strerror
 #include <vector>
 
@@ -19,6 +20,15 @@ std::string g_save_root;
 
 constexpr std::string_view kTempMark = ".tmp-";
 constexpr std::size_t kTempSuffixLength = 6;  // mkstemp's XXXXXX
+
+// Test hook of the kill test, nothing else: with QUILLMOOR_KILL_AT_SAVE_STEP=N
+// in the environment the game kills itself, as a power cut would stop it, at
+// the Nth step of saving it passes (before and after each flush and rename).
+int g_save_steps_passed = 0;
+void SaveStep() {
+  const char* at = std::getenv("QUILLMOOR_KILL_AT_SAVE_STEP");
+  if (at != nullptr && ++g_save_steps_passed == std::atoi(at)) std::raise(SIGKILL);
+}
 
 std::string FolderOf(const std::string& path) {
   const auto slash = path.rfind('/');
@@ -128,7 +138,10 @@ bool SaveFileAtomically(const std::string& path, std::string_view bytes,
   int reason = 0;
   if (::fchmod(fd, mode) != 0) step = "set the permissions of";
   else if (!WriteAll(fd, bytes)) step = "write";
-  else if (::fsync(fd) != 0) step = "flush";
+  else {
+    SaveStep();
+    if (::fsync(fd) != 0) step = "flush";
+  }
   if (step != nullptr) reason = errno;
   // close can report a delayed write error, so its result counts too.
   if (::close(fd) != 0 && step == nullptr) {
@@ -140,13 +153,16 @@ bool SaveFileAtomically(const std::string& path, std::string_view bytes,
     return Fail(error, path, step, reason);
   }
 
+  SaveStep();  // flushed, not yet in place
   if (std::rename(temp.c_str(), path.c_str()) != 0) {
     reason = errno;
     ::unlink(temp.c_str());
     return Fail(error, path, "replace", reason);
   }
+  SaveStep();
   SyncFolder(FolderOf(path));
   RemoveStaleTemporaries(FolderOf(path));
+  SaveStep();
   return true;
 }
 

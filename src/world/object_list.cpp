@@ -147,19 +147,6 @@ void LoadImageFolder(const std::string& folder) {
   CloseArchive();
 }
 
-// Reads a file into the table; on failure the objects read so far take the
-// place of the list, and the error goes on to the caller.
-void ReadInto(const std::string& path, ObjectList& objects) {
-  BlockTable blocks;
-  try {
-    ReadObjectListFile(path, blocks);
-  } catch (const ObjectListError&) {
-    ToObjects(blocks, objects);
-    throw;
-  }
-  ToObjects(blocks, objects);
-}
-
 }  // namespace
 
 double RoundToSaved(double v) {
@@ -251,39 +238,75 @@ std::string ShippedScenePath(std::string_view level) {
 std::string LevelCopyPath(std::string_view level) { return CopyPath("/levels/", level); }
 std::string SceneCopyPath(std::string_view level) { return CopyPath("/scenes/", level); }
 
-void ReadLevelObjects(bool shipped) {
-  const std::string level = world.levelName;
+void ReadLevelCopy(std::string_view level, BlockTable& out) {
   RefuseUnsafeLevel(level);
-  const std::string path = shipped ? ShippedLevelPath(level) : LevelCopyPath(level);
-  LoadImageFolder("images/levels/" + level + "/");
-  ReadInto(path, world.objects);
-  if (!shipped) CurrentProfiles().current_level = level;
+  ReadObjectListFile(LevelCopyPath(level), out);
 }
 
+bool LevelIsShipped(std::string_view level) {
+  if (!IsSafeLevelName(level)) return false;
+  BlockTable blocks;
+  try {
+    ReadObjectListFile(ShippedLevelPath(level), blocks);
+  } catch (const ObjectListError&) {
+    return false;
+  }
+  return true;
+}
+
+void InstallLevelObjects(std::string_view level, const BlockTable& blocks, bool shipped) {
+  LoadImageFolder("images/levels/" + std::string(level) + "/");
+  ToObjects(blocks, world.objects);
+  world.levelName.assign(level);
+  if (!shipped) CurrentProfiles().current_level.assign(level);
+}
+
+void ReadLevelObjects(bool shipped) {
+  const std::string level = world.levelName;
+  BlockTable blocks;
+  if (shipped) {
+    RefuseUnsafeLevel(level);
+    ReadObjectListFile(ShippedLevelPath(level), blocks);
+  } else {
+    ReadLevelCopy(level, blocks);
+  }
+  InstallLevelObjects(level, blocks, shipped);
+}
+
+// The profile is saved before the copy, and the copy only when that worked:
+// a picked-up item is then always in the inventory on disk or still in the
+// level's copy, whatever moment the game is stopped at.
 void WriteLevelObjects(bool shipped) {
   const std::string level = world.levelName;
   RefuseUnsafeLevel(level);
+  const std::string path = shipped ? ShippedLevelPath(level) : LevelCopyPath(level);
   BlockTable blocks;
   ToBlocks(world.objects, blocks);
-  WriteObjectListFile(shipped ? ShippedLevelPath(level) : LevelCopyPath(level), blocks);
-  SaveProfile();
+  if (!SaveProfile())
+    throw ObjectListError("Objects: the profile could not be saved, so \"" + path +
+                          "\" was left as it was");
+  WriteObjectListFile(path, blocks);
 }
 
 void ReadSceneObjects(bool shipped) {
   const std::string level = world.levelName;
   RefuseUnsafeLevel(level);
-  const std::string path = shipped ? ShippedScenePath(level) : SceneCopyPath(level);
+  BlockTable blocks;
+  ReadObjectListFile(shipped ? ShippedScenePath(level) : SceneCopyPath(level), blocks);
   LoadImageFolder("images/levels/" + level + "/ho/");
-  ReadInto(path, world.sceneObjects);
+  ToObjects(blocks, world.sceneObjects);
 }
 
 void WriteSceneObjects(bool shipped) {
   const std::string level = world.levelName;
   RefuseUnsafeLevel(level);
+  const std::string path = shipped ? ShippedScenePath(level) : SceneCopyPath(level);
   BlockTable blocks;
   ToBlocks(world.sceneObjects, blocks);
-  WriteObjectListFile(shipped ? ShippedScenePath(level) : SceneCopyPath(level), blocks);
-  SaveProfile();
+  if (!SaveProfile())
+    throw ObjectListError("Objects: the profile could not be saved, so \"" + path +
+                          "\" was left as it was");
+  WriteObjectListFile(path, blocks);
 }
 
 int FindInSavedLevel(std::string_view level, std::string_view name) {

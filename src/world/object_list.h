@@ -62,17 +62,28 @@ std::string SceneCopyPath(std::string_view level);
 
 // The file side of loading and saving what the world record holds (the
 // runtime's own resets come on top, in the scene runtime):
-// - ReadLevelObjects: the image folder "images/levels/<level>/" through the
-//   archive, then world.objects from the shipped file or the player's copy;
-//   reading the copy also makes it the player's current level.
-// - WriteLevelObjects: world.objects to the shipped file (editor) or the
-//   copy, then the profile is saved.
+// - ReadLevelCopy: the player's copy of a level read whole into a table;
+//   nothing else changes.
+// - LevelIsShipped: the game has the level (its name is usable and its
+//   shipped file reads).
+// - InstallLevelObjects: a table read whole becomes the current level: the
+//   image folder "images/levels/<level>/" through the archive, world.objects
+//   and world.levelName, and (unless it came from the shipped file) the
+//   player's current level.
+// - ReadLevelObjects: reads world.levelName from the shipped file or the
+//   copy and installs it.
+// - WriteLevelObjects: saves the profile, and only when that worked writes
+//   world.objects to the shipped file (editor) or the copy, so the copy never
+//   runs ahead of the inventory on disk.
 // - ReadSceneObjects / WriteSceneObjects: the same for the hidden-object scene
 //   of the current level ("ho/" images, world.sceneObjects, run-time fields
 //   of each object reset).
-// Each throws ObjectListError when its file cannot be read or written, or the
-// level name is refused (with a log line). A failed read leaves the objects
-// read before the fault in the list.
+// Each throws ObjectListError when its file cannot be read or written, the
+// profile cannot be saved, or the level name is refused (with a log line). A
+// failed read changes nothing: the level or scene in memory stays whole.
+void ReadLevelCopy(std::string_view level, BlockTable& out);
+bool LevelIsShipped(std::string_view level);
+void InstallLevelObjects(std::string_view level, const BlockTable& blocks, bool shipped);
 void ReadLevelObjects(bool shipped);
 void WriteLevelObjects(bool shipped);
 void ReadSceneObjects(bool shipped);

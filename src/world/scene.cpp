@@ -6,12 +6,14 @@
 #include <string>
 
 #include "app/frame.h"
+#include "app/menu.h"
 #include "app/screens.h"
 #include "app/shell.h"
 #include "engine/engine.h"
 #include "engine/log.h"
 #include "engine/random.h"
 #include "profile/profiles.h"
+#include "profile/progress.h"
 #include "res/draw_list.h"
 #include "res/images.h"
 #include "res/sounds.h"
@@ -22,6 +24,9 @@
 #include "world/object_list.h"
 
 namespace {
+
+// Where a new game begins.
+constexpr const char* kStartLevel = "intro";
 
 constexpr int kLeft = 0;
 constexpr int kKeyH = 0x23;
@@ -192,22 +197,16 @@ void OpenPuzzle(int index) {
   ClearMouseState();
 }
 
-// Leaves through an exit to the level it names. A level that cannot be read
-// leaves the player where they were.
+// Leaves through an exit to the level it names; where the level cannot be
+// entered the player stays (the level change says why).
 void WalkThroughExit(int index) {
-  const std::string from = world.levelName;
   const std::string to(ShortName(world.objects[static_cast<std::size_t>(index)].name));
+  if (!ChangeLevel(to, LeaveLevel::Save)) {
+    ClearMouseState();
+    return;
+  }
   world.levelFade = 255;
   DrawList.clear();
-  SaveLevel(false);
-  world.levelName = to;
-  try {
-    LoadLevel(false);
-  } catch (const ObjectListError& error) {
-    LogLine("SCENE: cannot walk to \"" + to + "\": " + error.what(), true);
-    world.levelName = from;
-    LoadLevel(false);
-  }
   DrawList.filled_rect(255, kBlack, 0.0f, 0.0f, 1024.0f, 768.0f, BLEND_NORMAL);
   sounds.play("footsteps");
   ClearMouseState();
@@ -385,8 +384,10 @@ void Panel() {
 
 // --- Loading and saving -----------------------------------------------------------------
 
-void LoadLevel(bool shipped) {
-  ReadLevelObjects(shipped);
+namespace {
+
+// The run-time part of entering a level whose objects are in place.
+void StartLevel() {
   world.view = View{};
   for (SceneObject& o : world.objects) ResetObjectForPlay(o);
   world.documentMode = false;
@@ -410,7 +411,70 @@ void LoadLevel(bool shipped) {
   world.popup.active = false;
 }
 
-void SaveLevel(bool shipped) { WriteLevelObjects(shipped); }
+// Reads the player's copy of the level whole and enters it; false (logged)
+// when the copy cannot be read, with nothing changed.
+bool EnterLevelCopy(const std::string& level) {
+  BlockTable blocks;
+  try {
+    ReadLevelCopy(level, blocks);
+  } catch (const ObjectListError& error) {
+    LogLine(std::string("SCENE: cannot enter \"") + level + "\": " + error.what(), true);
+    return false;
+  }
+  InstallLevelObjects(level, blocks, false);
+  StartLevel();
+  return true;
+}
+
+// A copy of a level the game has is damaged: the saved game starts afresh
+// from the shipped files, as the start-up check does, and the player is put
+// where a new game begins.
+bool RecoverAndEnterStart() {
+  RecoverDamagedProfile();
+  ShowMessageBox("crash");
+  return EnterLevelCopy(CurrentProfiles().current_level);
+}
+
+}  // namespace
+
+void LoadLevel(bool shipped) {
+  ReadLevelObjects(shipped);
+  StartLevel();
+}
+
+bool SaveLevel(bool shipped) {
+  if (world.levelName.empty()) return true;
+  try {
+    WriteLevelObjects(shipped);
+  } catch (const ObjectListError& error) {
+    LogLine(std::string("SAVE: the level was not saved: ") + error.what(), true);
+    return false;
+  }
+  return true;
+}
+
+bool ChangeLevel(const std::string& level, LeaveLevel leave) {
+  // The new level is read whole before anything of the old one is touched.
+  BlockTable blocks;
+  try {
+    ReadLevelCopy(level, blocks);
+  } catch (const ObjectListError& error) {
+    LogLine(std::string("SCENE: cannot enter \"") + level + "\": " + error.what(), true);
+    if (LevelIsShipped(level)) return RecoverAndEnterStart();
+    // No such level at all: the player stays in the level they are in, or,
+    // coming from the menu, starts where a new game does.
+    ShowMessageBox("level_missing");
+    if (leave == LeaveLevel::Save && !world.levelName.empty()) return false;
+    return EnterLevelCopy(kStartLevel) || RecoverAndEnterStart();
+  }
+  if (leave == LeaveLevel::Save && !SaveLevel(false)) {
+    ShowMessageBox("save_failed");
+    return false;
+  }
+  InstallLevelObjects(level, blocks, false);
+  StartLevel();
+  return true;
+}
 
 // --- The frame ----------------------------------------------------------------------------
 
@@ -597,15 +661,28 @@ void OpenZoomIn(int index, float cx, float cy) {
 void EnterHiddenObjectScene(int index) {
   if (index < 0 || index >= static_cast<int>(world.objects.size())) return;
   const std::string entrance = world.objects[static_cast<std::size_t>(index)].name;
-  SaveLevel(false);
+  if (!SaveLevel(false)) {
+    ShowMessageBox("save_failed");
+    ClearMouseState();
+    return;
+  }
   try {
     ReadSceneObjects(false);
   } catch (const ObjectListError& error) {
-    // The level stays as it was; its images are read back in.
     LogLine("SCENE: cannot open the hidden-object scene of \"" + world.levelName +
                 "\": " + error.what(),
             true);
-    LoadLevel(false);
+    // A damaged copy of a scene the game has starts the saved game afresh;
+    // an entrance to a scene that does not exist leaves the level as it is.
+    BlockTable shipped;
+    try {
+      ReadObjectListFile(ShippedScenePath(world.levelName), shipped);
+    } catch (const ObjectListError&) {
+      ClearMouseState();
+      return;
+    }
+    RecoverAndEnterStart();
+    ClearMouseState();
     return;
   }
   sounds.play("zoomed");

@@ -4,6 +4,7 @@
 // hidden-object scene or a walk to another level — and the game panel.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "world/world.h"
@@ -11,9 +12,28 @@
 // Loads the level named in world.levelName (from the shipped file or the
 // player's copy) with everything that comes with it: view and glint set-up,
 // the level's ambience, the guided tutorial window, the first-visit task.
+// Throws ObjectListError as ReadLevelObjects does, with nothing changed.
 void LoadLevel(bool shipped);
-// Saves the level to the player's copy (or the shipped file) and the profile.
-void SaveLevel(bool shipped);
+// Saves the profile and then the level to the player's copy (or the shipped
+// file). False, logged and with the copy left as it was, when either failed;
+// showing "save_failed" is the caller's part. Nothing to save is success.
+bool SaveLevel(bool shipped);
+
+// What becomes of the level being left when the current level changes.
+enum class LeaveLevel {
+  Save,          // walking on: it is saved first, and a failed save keeps the player there
+  AlreadySaved,  // from the menu: it was saved when the menu was shown
+};
+// The one way the player's current level changes (Play, exits, hidden-object
+// scenes, the story). The new level's copy is read whole before anything of
+// the old one is saved or replaced. A damaged copy of a level the game has
+// starts the saved game afresh from the shipped files with the "crash"
+// message, at the start of the story; a level that does not exist at all
+// leaves the player where they are (or, from the menu, at the start) with
+// the "level_missing" message; a save that fails keeps the player where they
+// are with "save_failed". Never throws. True when the player is now in a
+// level that was read whole — `level` itself or the start.
+bool ChangeLevel(const std::string& level, LeaveLevel leave);
 
 // The per-tick procedure of "wnd_game": the scene frame, then the editor
 // step for the developer profile.

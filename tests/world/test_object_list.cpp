@@ -233,12 +233,14 @@ TEST_F(SavedLevels, LevelObjectsGoToTheCopyAndComeBackWithFreshRecords) {
   EXPECT_EQ(CurrentProfiles().current_level, "hotel");
 }
 
-TEST_F(SavedLevels, DamagedCopyLeavesTheObjectsReadBeforeTheFault) {
+TEST_F(SavedLevels, DamagedCopyLeavesTheLevelInMemoryWhole) {
   world.levelName = "hotel";
+  world.objects.append(SceneObject());
+  world.objects[0].name = "lamp";
   WriteTextFile(Copies() / "hotel.cfg", "3\nfirst\n1\n2\nitem\nsecond\nx\n4\nitem\n");
   EXPECT_THROW(ReadLevelObjects(false), ObjectListError);
   ASSERT_EQ(world.objects.size(), 1u);
-  EXPECT_EQ(world.objects[0].name, "first");
+  EXPECT_EQ(world.objects[0].name, "lamp");
   EXPECT_EQ(CurrentProfiles().current_level, "");
 }
 

@@ -17,6 +17,7 @@
 #include "res/images.h"
 #include "res/strings.h"
 #include "support/loaded_game.h"
+#include "support/temp_files.h"
 #include "ui/gui.h"
 #include "world/inventory.h"
 #include "world/object_list.h"
@@ -342,5 +343,109 @@ TEST_F(Scene, TheDevelopersKeysWorkOnlyForTheDevelopersProfile) {
     EXPECT_EQ(world.hintCharge, 0.0f);
     PressKey(key::kF1);
     EXPECT_FALSE(world.editMode);
+  });
+}
+
+namespace {
+
+std::string MessageShown() {
+  const ielement* memo = gui_get("memo_m");
+  return WindowVisible("wnd_msg") && memo != nullptr ? memo->text : std::string();
+}
+
+std::string ShippedBytes(const char* level) {
+  return ReadTextFile(std::filesystem::path(ShippedLevelPath(level)));
+}
+
+// On the bridge of a new game, with the stick picked up.
+void OnTheBridgeWithTheStick() {
+  CreateTester();
+  ShowWindow("wnd_splash", false);
+  ShowWindow("wnd_game", true);
+  if (ielement* game = gui_get("wnd_game")) game->on_update = GameWindowProcedure;
+  ASSERT_TRUE(ChangeLevel("bridge", LeaveLevel::AlreadySaved));
+  Press(386, 220);
+  ASSERT_EQ(FindInventoryEntry("wooden_stick"), 0);
+  GameSteps(150);
+}
+
+}  // namespace
+
+TEST_F(Scene, ALevelThatCannotBeSavedKeepsThePlayerThereAndLosesNothing) {
+  Run(1280, 1024, false, [] {
+    OnTheBridgeWithTheStick();
+    const std::filesystem::path profile(ProfileFilePath());
+    const std::string profile_before = ReadTextFile(profile);
+
+    // data.ini cannot be replaced: the bridge's copy is not written either,
+    // so the stick stays in the copy while the inventory on disk lacks it.
+    std::filesystem::rename(profile, profile.string() + ".away");
+    std::filesystem::create_directories(profile / "in_the_way");
+    Press(110, 330);
+    EXPECT_EQ(world.levelName, "bridge");
+    EXPECT_EQ(MessageShown(), game_strings.get("save_failed"));
+    EXPECT_EQ(ReadTextFile(LevelCopyPath("bridge")), ShippedBytes("bridge"));
+    EXPECT_TRUE(EngineRunning());
+    ShowWindow("wnd_msg", false);
+    std::filesystem::remove_all(profile);
+    std::filesystem::rename(profile.string() + ".away", profile);
+    EXPECT_EQ(ReadTextFile(profile), profile_before);
+
+    // The bridge's copy cannot be replaced: the profile is saved (with the
+    // stick), the copy stays as it was, the player stays and is told.
+    const std::filesystem::path copy(LevelCopyPath("bridge"));
+    std::filesystem::remove(copy);
+    std::filesystem::create_directories(copy / "in_the_way");
+    Press(110, 330);
+    EXPECT_EQ(world.levelName, "bridge");
+    EXPECT_EQ(MessageShown(), game_strings.get("save_failed"));
+    EXPECT_NE(ReadTextFile(profile).find("name_0 = wooden_stick"), std::string::npos);
+    EXPECT_TRUE(EngineRunning());
+    ShowWindow("wnd_msg", false);
+    std::filesystem::remove_all(copy);
+
+    // Saving works again: the walk goes on and the two files agree.
+    Press(110, 330);
+    EXPECT_EQ(world.levelName, "alley");
+    EXPECT_EQ(ReadTextFile(copy).find("q_wooden_stick"), std::string::npos);
+    EXPECT_FALSE(WindowVisible("wnd_msg"));
+  });
+}
+
+TEST_F(Scene, ADamagedOrMissingLevelIsNeverEnteredHalfReadNorSavedEmpty) {
+  Run(1280, 1024, false, [] {
+    OnTheBridgeWithTheStick();
+    const std::filesystem::path alley(LevelCopyPath("alley"));
+
+    // A copy cut short while the game runs: the saved game starts afresh
+    // from the shipped files at the start of the story, with word why.
+    WriteTextFile(alley, "7\r\nq_gr\r\n514\r\n");
+    Press(110, 330);
+    EXPECT_EQ(world.levelName, "intro");
+    EXPECT_EQ(MessageShown(), game_strings.get("crash"));
+    EXPECT_EQ(ReadTextFile(alley), ShippedBytes("alley"));
+    EXPECT_EQ(ReadTextFile(LevelCopyPath("bridge")), ShippedBytes("bridge"));
+    EXPECT_EQ(world.inventory.size(), 0u);
+    BlockTable intro;
+    ReadObjectListFile(ShippedLevelPath("intro"), intro);
+    EXPECT_EQ(world.objects.size(), intro.size());
+    EXPECT_TRUE(EngineRunning());
+    ShowWindow("wnd_msg", false);
+
+    // A level the game does not have, from the menu: the start, one message,
+    // and no file of that name.
+    ReturnToMenu();
+    ASSERT_TRUE(ChangeLevel("bridge", LeaveLevel::AlreadySaved));
+    ReturnToMenu();
+    EXPECT_TRUE(ChangeLevel("zzzz", LeaveLevel::AlreadySaved));
+    EXPECT_EQ(world.levelName, "intro");
+    EXPECT_EQ(MessageShown(), game_strings.get("level_missing"));
+    EXPECT_FALSE(std::filesystem::exists(LevelCopyPath("zzzz")));
+    // Walking there, the player stays in the level they are in.
+    ShowWindow("wnd_msg", false);
+    ASSERT_TRUE(ChangeLevel("bridge", LeaveLevel::Save));
+    EXPECT_FALSE(ChangeLevel("zzzz", LeaveLevel::Save));
+    EXPECT_EQ(world.levelName, "bridge");
+    EXPECT_EQ(ReadTextFile(LevelCopyPath("bridge")), ShippedBytes("bridge"));
   });
 }
