@@ -24,12 +24,12 @@ SCRIPT = """tick 601
 click 512 536
 tick 70
 expect level == "bridge"
-click 386 220
+click {stick[0]} {stick[1]}
 tick 1
 expect inventory.0.name == "wooden_stick"
 tick 150
 # walking on needs a save: the player stays and is told
-click 110 330
+click {alley[0]} {alley[1]}
 tick 70
 expect level == "bridge"
 expect message contains "could not be saved"
@@ -98,7 +98,9 @@ def run(game, work, disk):
             pass
     os.close(filler)
     script = work / "full_disk.qms"
-    script.write_text(SCRIPT)
+    game_dir = os.path.dirname(game)
+    script.write_text(SCRIPT.format(stick=saves.place(game_dir, "bridge", "q_wooden_stick"),
+                                    alley=saves.place(game_dir, "bridge", "q_alley")))
     result = saves.run_game(game, disk, script)
     faults = []
     # A game that stops early ends its script with status 0 too.

@@ -41,7 +41,7 @@ def main():
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
     script = work / "walk.qms"
-    script.write_text(saves.walking_script(rounds=1))
+    script.write_text(saves.walking_script(game_dir, rounds=1))
     check = work / "check.qms"
     check.write_text(CHECK_SCRIPT)
     template = work / "template"

@@ -34,14 +34,26 @@ def make_player(home, game_dir, level):
         .encode())
 
 
-def walk(x, y, level):
-    # A little off the exit's centre, where its arrow has pixels.
-    x, y = x - 8, y + 2
+def place(game_dir, level, name):
+    """The centre of object `name` in the shipped file of `level`. Places are
+    pinned there against the painting, so the walk follows them wherever a
+    designer moves them. A level file is the object count, then name, x, y
+    and kind of each object, one a line."""
+    words = (pathlib.Path(game_dir) / "data" / "levels" / (level + ".cfg")).read_text().split()
+    for i in range(1, len(words) - 3, 4):
+        if words[i] == name:
+            return round(float(words[i + 1])), round(float(words[i + 2]))
+    raise LookupError("%s has no %s" % (level, name))
+
+
+def walk(game_dir, here, level):
+    x, y = place(game_dir, here, "q_" + level)
     return ["move %d %d" % (x, y), "tick 1", "expect hover == \"q_%s\"" % level,
             "click %d %d" % (x, y), "tick 70", "expect level == \"%s\"" % level]
 
 
-def pick(x, y, item, slot):
+def pick(game_dir, here, item, slot):
+    x, y = place(game_dir, here, "q_" + item)
     return ["click %d %d" % (x, y), "tick 1",
             "expect inventory.%d.name == \"%s\"" % (slot, item), "tick 150"]
 
@@ -55,19 +67,20 @@ def menu_and_back(with_options):
     return lines + ["click 512 536", "tick 70", "expect visible contains wnd_game"]
 
 
-def walking_script(rounds):
+def walking_script(game_dir, rounds):
     """From the crossroad: rounds through the cemetery and the lodge (the
     glove is taken on the first), each back through the menu, then the bridge
     with its stick and on to the hotel and back and forth."""
     lines = ["tick 601", "click 512 536", "tick 70", "expect level == \"crossroad\""]
     for r in range(rounds):
-        lines += walk(512, 110, "cemetery") + walk(110, 330, "lodge")
+        lines += walk(game_dir, "crossroad", "cemetery") + walk(game_dir, "cemetery", "lodge")
         if r == 0:
-            lines += pick(258, 340, "glove", 0)
-        lines += walk(512, 555, "cemetery") + walk(512, 555, "crossroad")
+            lines += pick(game_dir, "lodge", "glove", 0)
+        lines += walk(game_dir, "lodge", "cemetery") + walk(game_dir, "cemetery", "crossroad")
         lines += menu_and_back(with_options=r % 2 == 0)
-    lines += walk(512, 555, "bridge") + pick(386, 220, "wooden_stick", 1)
-    lines += walk(110, 330, "alley") + walk(110, 330, "hotel") + walk(914, 330, "alley")
+    lines += walk(game_dir, "crossroad", "bridge") + pick(game_dir, "bridge", "wooden_stick", 1)
+    lines += walk(game_dir, "bridge", "alley") + walk(game_dir, "alley", "hotel")
+    lines += walk(game_dir, "hotel", "alley")
     lines += menu_and_back(with_options=True)
     # The dump shows the script ran to its end: a game that stops early ends
     # the script with status 0 too.

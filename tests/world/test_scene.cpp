@@ -364,7 +364,7 @@ void OnTheBridgeWithTheStick() {
   ShowWindow("wnd_game", true);
   if (ielement* game = gui_get("wnd_game")) game->on_update = GameWindowProcedure;
   ASSERT_TRUE(ChangeLevel("bridge", LeaveLevel::AlreadySaved));
-  Press(386, 220);
+  Press(380, 595);
   ASSERT_EQ(FindInventoryEntry("wooden_stick"), 0);
   GameSteps(150);
 }
@@ -381,7 +381,7 @@ TEST_F(Scene, ALevelThatCannotBeSavedKeepsThePlayerThereAndLosesNothing) {
     // so the stick stays in the copy while the inventory on disk lacks it.
     std::filesystem::rename(profile, profile.string() + ".away");
     std::filesystem::create_directories(profile / "in_the_way");
-    Press(110, 330);
+    Press(90, 470);
     EXPECT_EQ(world.levelName, "bridge");
     EXPECT_EQ(MessageShown(), game_strings.get("save_failed"));
     EXPECT_EQ(ReadTextFile(LevelCopyPath("bridge")), ShippedBytes("bridge"));
@@ -396,7 +396,7 @@ TEST_F(Scene, ALevelThatCannotBeSavedKeepsThePlayerThereAndLosesNothing) {
     const std::filesystem::path copy(LevelCopyPath("bridge"));
     std::filesystem::remove(copy);
     std::filesystem::create_directories(copy / "in_the_way");
-    Press(110, 330);
+    Press(90, 470);
     EXPECT_EQ(world.levelName, "bridge");
     EXPECT_EQ(MessageShown(), game_strings.get("save_failed"));
     EXPECT_NE(ReadTextFile(profile).find("name_0 = wooden_stick"), std::string::npos);
@@ -405,7 +405,7 @@ TEST_F(Scene, ALevelThatCannotBeSavedKeepsThePlayerThereAndLosesNothing) {
     std::filesystem::remove_all(copy);
 
     // Saving works again: the walk goes on and the two files agree.
-    Press(110, 330);
+    Press(90, 470);
     EXPECT_EQ(world.levelName, "alley");
     EXPECT_EQ(ReadTextFile(copy).find("q_wooden_stick"), std::string::npos);
     EXPECT_FALSE(WindowVisible("wnd_msg"));
@@ -420,7 +420,7 @@ TEST_F(Scene, ADamagedOrMissingLevelIsNeverEnteredHalfReadNorSavedEmpty) {
     // A copy cut short while the game runs: the saved game starts afresh
     // from the shipped files at the start of the story, with word why.
     WriteTextFile(alley, "7\r\nq_gr\r\n514\r\n");
-    Press(110, 330);
+    Press(90, 470);
     EXPECT_EQ(world.levelName, "intro");
     EXPECT_EQ(MessageShown(), game_strings.get("crash"));
     EXPECT_EQ(ReadTextFile(alley), ShippedBytes("alley"));
