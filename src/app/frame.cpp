@@ -21,7 +21,6 @@
 #include "world/object_list.h"
 #include "world/world.h"
 
-int fade_level = 0;
 bool tick_click = false;
 TParticleSystem screen_particles;
 
@@ -185,7 +184,6 @@ void ActivateCallback(bool focused) {
 }
 
 void ResetFrame() {
-  fade_level = 0;
   tick_click = false;
   g_focus_regained = false;
   screen_particles.count = 0;

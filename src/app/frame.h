@@ -4,9 +4,6 @@
 
 #include "fx/particles.h"
 
-// Opacity (0..255) of the black cover over everything; a change of screen
-// sets it to 255 and each tick lowers it by 5.
-extern int fade_level;
 // Whether the left button was clicked since the previous tick.
 extern bool tick_click;
 

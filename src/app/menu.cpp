@@ -220,11 +220,6 @@ void CheckSignpost() {
 
 }  // namespace
 
-void ShowMessageBox(std::string_view key) {
-  if (ielement* memo = gui_get("memo_m")) memo->text = game_strings.get(key);
-  ShowWindow("wnd_msg", true);
-}
-
 bool SaveProfileOrTell() {
   if (SaveProfile()) return true;
   ShowMessageBox("save_failed");

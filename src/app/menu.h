@@ -3,6 +3,8 @@
 // player's name on the signpost), the exit confirmation and the message box.
 #pragma once
 
+#include "ui/gui.h"
+
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -48,8 +50,6 @@ void MenuProcedure();
 // window; any other window name is left alone.
 void BuildMenuControls(const char* window);
 
-// The message box: the text of `key` in "memo_m", and "wnd_msg" shown.
-void ShowMessageBox(std::string_view key);
 // Saves the profile; when that fails the message box tells the player.
 bool SaveProfileOrTell();
 

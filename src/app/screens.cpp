@@ -26,15 +26,6 @@ constexpr int kFadeStep = 4;
 
 }  // namespace
 
-bool WindowVisible(const char* name) {
-  const ielement* e = gui_get(name);
-  return e != nullptr && e->visible;
-}
-
-void ShowWindow(const char* name, bool visible) {
-  if (ielement* e = gui_get(name)) e->visible = visible;
-}
-
 void SplashProcedure() {
   if (WindowVisible("wnd_msg")) return;
   if (splash.counter >= 0 && splash.counter < kSecondLogo) {

@@ -2,6 +2,8 @@
 // window, and the way back to the main menu.
 #pragma once
 
+#include "ui/gui.h"
+
 struct SplashState {
   int counter = 0;
   int fade_a = 0;
@@ -18,6 +20,3 @@ void ReturnToMenu();
 // Saves what the player is in, then the profile; false when something could
 // not be written (each failure is logged).
 bool SaveGame();
-// Whether the named window exists and is visible.
-bool WindowVisible(const char* name);
-void ShowWindow(const char* name, bool visible);

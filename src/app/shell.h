@@ -14,7 +14,6 @@ inline constexpr int kLogicalHeight = 768;
 struct ShellState {
   std::string window_title;    // "window_title"
   std::string save_folder;     // "save_folder"
-  std::string developer_word;  // "cheat"
   bool sound_available = false;
   bool load_complete = false;
   bool headless = false;

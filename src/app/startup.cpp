@@ -21,11 +21,12 @@
 #include "engine/log.h"
 #include "engine/random.h"
 #include "profile/profiles.h"
-#include "profile/progress.h"
 #include "res/images.h"
 #include "res/sounds.h"
 #include "res/strings.h"
+#include "story/story.h"
 #include "ui/gui.h"
+#include "world/progress.h"
 
 namespace {
 
@@ -60,6 +61,8 @@ void ResetShell() { g_shell = ShellState{}; }
 int ProgramEntry(const CommandLine& options) {
   ShellState& shell = g_shell;
   shell.headless = options.headless;
+  RegisterProgress();
+  RegisterStory();
 
   RandomSeed(options.seed ? *options.seed : static_cast<uint32_t>(SystemTickCount()));
   shell.load_complete = false;
@@ -78,9 +81,9 @@ int ProgramEntry(const CommandLine& options) {
   }
   shell.save_folder = game_strings.get("save_folder");
   shell.window_title = game_strings.get("window_title");
-  shell.developer_word = game_strings.get("cheat");
 
   if (!PrepareSaveFolder(EngineQueryText(Q_USER_DIR), shell.save_folder)) return 1;
+  CurrentProfiles().developer_word = game_strings.get("cheat");
   EngineSettings settings = EngineConfiguration();
   settings.log_path = CurrentProfiles().profile_folder + "log.txt";
   EngineConfigure(settings);

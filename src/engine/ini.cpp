@@ -11,7 +11,7 @@
 
 #include "engine/log.h"
 #include "engine/save_file.h"
-#include "res/name_hash.h"
+#include "engine/name_hash.h"
 
 namespace {
 

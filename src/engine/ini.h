@@ -1,7 +1,7 @@
 // The INI document: the one in-memory document that holds the profile file
 // "data.ini", the game's whole persistent state. Every part of the game reads
 // and writes its keys here while playing; the document is saved as a whole.
-// Sections and keys are found by name_hash (res/name_hash.h), then by name.
+// Sections and keys are found by name_hash (engine/name_hash.h), then by name.
 #pragma once
 
 #include <cstdint>

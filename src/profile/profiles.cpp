@@ -12,7 +12,6 @@
 #include "engine/log.h"
 #include "engine/save_file.h"
 #include "profile/player_folder.h"
-#include "profile/progress.h"
 
 namespace {
 
@@ -21,6 +20,17 @@ constexpr std::string_view kPlayerListKey = "opt_plist";
 constexpr std::string_view kCurrentPlayerKey = "opt_player";
 
 Profiles g_profiles;
+ProgressHooks g_progress;
+
+void FreshProgressHook() {
+  if (g_progress.fresh != nullptr) g_progress.fresh();
+}
+void ReadProgressHook(const std::string& player) {
+  if (g_progress.read != nullptr) g_progress.read(player);
+}
+void WriteProgressHook(const std::string& player) {
+  if (g_progress.write != nullptr) g_progress.write(player);
+}
 
 int ClampVolume(int v) { return v < 0 ? 0 : v > 100 ? 100 : v; }
 
@@ -61,9 +71,15 @@ bool HoldsSectionsBesidesPlayers(const TIniDoc& doc) {
 }  // namespace
 
 Profiles& CurrentProfiles() { return g_profiles; }
+void SetProgressHooks(const ProgressHooks& hooks) { g_progress = hooks; }
 void ResetProfiles() {
   g_profiles = Profiles{};
   SetSaveRoot({});
+}
+
+bool IsDeveloperProfile() {
+  return !g_profiles.developer_word.empty() &&
+         g_profiles.current_player == g_profiles.developer_word;
 }
 
 bool IsSafePlayerName(std::string_view name) {
@@ -163,7 +179,7 @@ void LoadPlayerList() {
 
 void ResetProfileDefaults() {
   g_profiles.options = PlayerOptions{};
-  FreshProgress();
+  FreshProgressHook();
 }
 
 void LoadProfile() {
@@ -191,7 +207,7 @@ void ReadPlayerOptions() {
   o.custom_cursor = IniReadBool(p, "opt_ccursor");
   o.tutorial_offered = IniReadBool(p, "opt_tut");
   o.tutorial_step = IniReadInt(p, "opt_inum");
-  ReadProgress(p);
+  ReadProgressHook(p);
 }
 
 bool SavePlayerList() {
@@ -233,7 +249,7 @@ bool SaveProfile() {
   IniWriteBool(p, "opt_ccursor", o.custom_cursor);
   IniWriteBool(p, "opt_tut", o.tutorial_offered);
   IniWriteInt(p, "opt_inum", o.tutorial_step);
-  WriteProgress(p);
+  WriteProgressHook(p);
   return IniSave(ProfileFilePath());
 }
 
@@ -263,9 +279,9 @@ CreatePlayerResult CreatePlayer(const std::string& name) {
     if (!had_inventory) IniDelete(name + "_inv", "");
     // The previous player's game comes back as last saved.
     if (old_current.empty())
-      FreshProgress();
+      FreshProgressHook();
     else
-      ReadProgress(old_current);
+      ReadProgressHook(old_current);
     WriteNameList(pr.players, kPlayersSection, kPlayerListKey, '/');
     IniWriteString(kPlayersSection, kCurrentPlayerKey, pr.current_player);
     return {CreatePlayerOutcome::NotSaved, 0};

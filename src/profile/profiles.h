@@ -28,6 +28,9 @@ struct Profiles {
   // "lev_current": the level the player is in, e.g. "intro"; set when a
   // level is read from the player's copy, saved with the progress.
   std::string current_level;
+  // "cheat" in the game's texts: the player of this name has the
+  // developer's keys.
+  std::string developer_word;
   // Where "data/" is found: "" for the current folder, which start-up makes
   // the game root; otherwise a folder ending with '/'.
   std::string game_root;
@@ -39,12 +42,25 @@ struct Profiles {
   bool last_player_deleted = false;
 };
 
+// A player's game beyond the options (diary, level, tasks, inventory) is the
+// world's: the world hands over how a new game starts and how it is written
+// to and read from the profile document, so this layer needs no world.
+struct ProgressHooks {
+  void (*fresh)() = nullptr;
+  void (*write)(const std::string& player) = nullptr;
+  void (*read)(const std::string& player) = nullptr;
+};
+void SetProgressHooks(const ProgressHooks& hooks);
+
 // The one set of profiles of the running game.
 Profiles& CurrentProfiles();
 void ResetProfiles();
 
 // Longest player name: the name is a folder name of its own.
 inline constexpr std::size_t MAX_PLAYER_NAME = 255;
+
+// Whether the current player is the developer's profile.
+bool IsDeveloperProfile();
 
 // Letters and digits only, at most MAX_PLAYER_NAME of them: the names that
 // may become folders and sections.

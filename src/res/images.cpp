@@ -6,7 +6,7 @@
 
 #include "engine/log.h"
 #include "res/files.h"
-#include "res/name_hash.h"
+#include "engine/name_hash.h"
 
 timages images;
 tfonts fonts;

@@ -1,6 +1,10 @@
 // The quests and area scripts; the story fills these in.
 #include "story/story.h"
 
+#include "world/scene.h"
+
 void QuestDispatch(int /*index*/) {}
 
 void RunAreaScript() {}
+
+void RegisterStory() { SetStoryHooks({QuestDispatch, RunAreaScript}); }

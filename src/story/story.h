@@ -8,3 +8,5 @@ void QuestDispatch(int index);
 // The current level's script for this frame; it may set the allowed object
 // indexes while the level is not interactive.
 void RunAreaScript();
+// Hands both to the scene runtime (at program start).
+void RegisterStory();

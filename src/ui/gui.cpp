@@ -7,6 +7,7 @@
 #include "res/draw_list.h"
 #include "res/images.h"
 #include "res/sounds.h"
+#include "res/strings.h"
 #include "ui/controls.h"
 
 int gui_modal = -1;
@@ -134,4 +135,18 @@ bool gui_takes_input(const ielement& control, bool is_button) {
   if (control.disabled) return false;
   if (gui_modal == -1 || control.parent == gui_modal) return true;
   return is_button && control.name == gui_focus_name;
+}
+
+bool WindowVisible(const char* name) {
+  const ielement* e = gui_get(name);
+  return e != nullptr && e->visible;
+}
+
+void ShowWindow(const char* name, bool visible) {
+  if (ielement* e = gui_get(name)) e->visible = visible;
+}
+
+void ShowMessageBox(std::string_view key) {
+  if (ielement* memo = gui_get("memo_m")) memo->text = game_strings.get(key);
+  ShowWindow("wnd_msg", true);
 }

@@ -83,6 +83,12 @@ void gui_update();
 // Forgets every element (tests boot the game more than once).
 void gui_reset();
 
+// Whether the named window exists and is visible.
+bool WindowVisible(const char* name);
+void ShowWindow(const char* name, bool visible);
+// The message window "wnd_msg" with the text of the string key.
+void ShowMessageBox(std::string_view key);
+
 // Index of the modal window that takes input this pass, or -1.
 extern int gui_modal;
 // Whether the mouse is over an active button this pass.

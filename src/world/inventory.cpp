@@ -5,7 +5,6 @@
 #include <cmath>
 #include <string>
 
-#include "app/screens.h"
 #include "engine/engine.h"
 #include "engine/font.h"
 #include "engine/log.h"

@@ -5,25 +5,22 @@
 #include <cmath>
 #include <string>
 
-#include "app/frame.h"
-#include "app/menu.h"
-#include "app/screens.h"
-#include "app/shell.h"
 #include "engine/engine.h"
 #include "engine/log.h"
 #include "engine/random.h"
 #include "profile/profiles.h"
-#include "profile/progress.h"
+#include "world/progress.h"
 #include "res/draw_list.h"
 #include "res/images.h"
 #include "res/sounds.h"
 #include "res/strings.h"
-#include "story/story.h"
 #include "ui/gui.h"
 #include "world/inventory.h"
 #include "world/object_list.h"
 
 namespace {
+
+StoryHooks g_story;
 
 // Where a new game begins.
 constexpr const char* kStartLevel = "intro";
@@ -57,11 +54,6 @@ constexpr float kHalfPi = 1.5707963f;
 
 bool IsStoryScreen(const std::string& level) {
   return level == "intro" || level == "outro" || level == "credits";
-}
-
-bool IsDeveloper() {
-  const std::string& word = Shell().developer_word;
-  return !word.empty() && CurrentProfiles().current_player == word;
 }
 
 bool Clicked() { return MouseClick(kLeft); }
@@ -246,7 +238,7 @@ void Interaction() {
       if (!Clicked()) continue;
       // The quest takes the click (and a fitting held item) or leaves it to
       // the inventory as a wrong use.
-      QuestDispatch(index);
+      if (g_story.quest != nullptr) g_story.quest(index);
       return;
     }
     if (kind == "ghost_catch") {
@@ -480,7 +472,7 @@ bool ChangeLevel(const std::string& level, LeaveLevel leave) {
 
 void GameWindowProcedure() {
   SceneFrame();
-  if (IsDeveloper()) EditorStep();
+  if (IsDeveloperProfile()) EditorStep();
 }
 
 void SceneFrame() {
@@ -493,7 +485,7 @@ void SceneFrame() {
   }
   DrawList.camera(&world.view);
 
-  if (IsDeveloper()) {
+  if (IsDeveloperProfile()) {
     if (KeyPress(key::kF1)) world.editMode = !world.editMode;
     if (KeyPress(kKeyH)) {
       world.hintRecharging = true;
@@ -532,7 +524,7 @@ void SceneFrame() {
   world.allowedA = -1;
   world.allowedB = -1;
   world.interactive = true;
-  RunAreaScript();
+  if (g_story.area_script != nullptr) g_story.area_script();
   const PlayerOptions& options = CurrentProfiles().options;
   if (WindowVisible("wnd_instr") &&
       (options.tutorial_step < 3 ||
@@ -693,3 +685,5 @@ void EnterHiddenObjectScene(int index) {
   world.sceneEntry = entrance;
   world.ho.entrance = index;
 }
+
+void SetStoryHooks(const StoryHooks& hooks) { g_story = hooks; }

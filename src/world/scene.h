@@ -65,3 +65,13 @@ void EnterHiddenObjectScene(int index);
 // The diary's pages: the index of the page with exactly that name in
 // world.diary.pages (page n is index n - 1), or -1.
 int DiaryIndexOf(std::string_view name);
+
+// What the story does in a level, handed over by the story at program start
+// (the world knows no story): a click on a quest object ("static", "cstatic"
+// and "ghost"), and the current level's script each frame, which may set the
+// allowed object indexes while the level is not interactive.
+struct StoryHooks {
+  void (*quest)(int index) = nullptr;
+  void (*area_script)() = nullptr;
+};
+void SetStoryHooks(const StoryHooks& hooks);

@@ -39,7 +39,10 @@ WorldState* CreateWorldRecord() {
 
 WorldState& world = *CreateWorldRecord();
 
+int fade_level = 0;
+
 void ResetWorld() {
+  fade_level = 0;
   world.~WorldState();
   // Hands the touched pages back; they read as zeros again when next used.
   ::madvise(&world, sizeof(WorldState), MADV_DONTNEED);

@@ -145,6 +145,10 @@ extern WorldState& world;
 // Starts the record over, as at program start.
 void ResetWorld();
 
+// Opacity (0..255) of the black cover over everything; a change of screen
+// sets it to 255 and each frame tick lowers it by 5.
+extern int fade_level;
+
 // "intro", "flight", "outro" and "credits" are the story's cutscene levels.
 bool IsCutsceneLevel(std::string_view level);
 

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "res/name_hash.h"
+#include "engine/name_hash.h"
 
 namespace {
 

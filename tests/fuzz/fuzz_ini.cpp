@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "engine/ini.h"
-#include "res/name_hash.h"
+#include "engine/name_hash.h"
 
 namespace {
 

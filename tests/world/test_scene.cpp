@@ -330,11 +330,11 @@ TEST_F(Scene, TheDevelopersKeysWorkOnlyForTheDevelopersProfile) {
     ShowLevel("test");
     PressKey(key::kF1);
     EXPECT_FALSE(world.editMode) << "no developer word, no developer";
-    Shell().developer_word = game_strings.get("cheat");
+    CurrentProfiles().developer_word = game_strings.get("cheat");
     CurrentProfiles().current_player = "tester";
     PressKey(key::kF1);
     EXPECT_FALSE(world.editMode);
-    CurrentProfiles().current_player = Shell().developer_word;
+    CurrentProfiles().current_player = CurrentProfiles().developer_word;
     PressKey(key::kF1);
     EXPECT_TRUE(world.editMode);
     world.hintCharge = 40.0f;

@@ -1,6 +1,6 @@
 // name_hash: values worked out by hand from the algorithm and checked against
 // a second, separate implementation.
-#include "res/name_hash.h"
+#include "engine/name_hash.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // SuperFastHash: four bytes a round as two little-endian 16-bit halves, the
 // one to three tail bytes mixed in by their own rules, then a final avalanche.
-#include "res/name_hash.h"
+#include "engine/name_hash.h"
 
 #include <cstddef>
 

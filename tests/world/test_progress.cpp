@@ -1,7 +1,7 @@
 // A player's progress in "data.ini" (diary, level, tasks, hints, inventory)
 // and the start-up check that starts a player over whose level or scene
 // copies are damaged, against real files in a temporary home.
-#include "profile/progress.h"
+#include "world/progress.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Progress keys in "data.ini" and the check of the player's copies at start.
-#include "profile/progress.h"
+#include "world/progress.h"
 
 #include <sys/stat.h>
 
@@ -197,3 +197,5 @@ bool VerifyPlayerFiles() {
   RecoverDamagedProfile();
   return false;
 }
+
+void RegisterProgress() { SetProgressHooks({FreshProgress, WriteProgress, ReadProgress}); }

@@ -6,6 +6,9 @@
 
 #include <string>
 
+// Hands the three progress steps below to the profiles (at program start).
+void RegisterProgress();
+
 // --- In memory ----------------------------------------------------------------
 
 // A new game: one diary page "default" shown as page 1, the level "intro",
