@@ -82,7 +82,7 @@ JsonValue BuildStateDump() {
   dump.Set("volumes", std::move(volumes));
   dump.Set("music", PlayingTracks(music));
   dump.Set("ambience", PlayingTracks(ambience));
-  dump.Set("cursor", world.cursor_drawn);
+  dump.Set("cursor", static_cast<int>(world.cursor_drawn));
   dump.Set("sound", Shell().sound_available);
   dump.Set("images", images.count());
   dump.Set("fonts", fonts.count());

@@ -18,6 +18,7 @@
 #include "res/strings.h"
 #include "ui/gui.h"
 #include "world/inventory.h"
+#include "world/scene.h"
 #include "world/object_list.h"
 #include "world/world.h"
 
@@ -32,11 +33,9 @@ bool g_focus_regained = false;
 // The panel takes its turn over a level, unless a window covers the level
 // or the tutorial's first question is waiting for an answer.
 bool PanelShown() {
-  if (IsCutsceneLevel(world.levelName) || !WindowVisible("wnd_game") || world.documentMode)
+  if (IsStoryScreen(world.levelName) || !WindowVisible("wnd_game") || world.documentMode)
     return false;
-  for (const char* name : {"wnd_pause", "wnd_diary", "wnd_popup", "wnd_help", "wnd_opt"})
-    if (WindowVisible(name)) return false;
-  return !WindowVisible("wnd_instr") || CurrentProfiles().options.tutorial_step != 0;
+  return !LevelCovered() && !GuideHoldsLevel();
 }
 
 void PanelStep() {
@@ -47,13 +46,13 @@ void PanelStep() {
   if (WindowVisible("wnd_puzzle") || WindowVisible("wnd_zoomin"))
     if (ielement* diary = gui_get("btn_diary")) diary->update();
   gui_modal = modal;
-  InventoryStrip(272.0f, 703.0f);
+  InventoryStrip(kStripLeft, kStripTop);
   PopupFrame();
 }
 
 // Everything of the tick that can fail: a failure saves the game and ends it.
 void GuardedTick() {
-  tick_click = MouseClick(0);
+  tick_click = MouseClick(kMouseLeft);
   DrawList.clear();
   scene_blocked = WindowVisible("wnd_pause");
   gui_update();
@@ -61,7 +60,7 @@ void GuardedTick() {
   DrawList.camera(nullptr);
   PanelStep();
   if (WindowVisible("wnd_ho")) PopupFrame();
-  if (!IsCutsceneLevel(world.levelName) && !world.documentMode)
+  if (!IsStoryScreen(world.levelName) && !world.documentMode)
     UpdateAndDraw(screen_particles);
   else
     screen_particles.count = 0;

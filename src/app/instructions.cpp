@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr int kLeft = 0;
-constexpr int kActionCursor = 2;
 constexpr int kNotDimmed = 0;
 constexpr uint32_t kPanelText = 0xBEB37E;
 constexpr uint32_t kContinueText = 0x7A9E75;
@@ -106,8 +104,8 @@ void WaitForLamp() {
     return;
   }
   if (!MouseOverObject(world.objects[static_cast<std::size_t>(lamp)])) return;
-  world.cursor = kActionCursor;
-  if (!MouseClick(kLeft)) return;
+  world.cursor = Cursor::Action;
+  if (!MouseClick(kMouseLeft)) return;
   Step() = 3;
   ClearMouseState();
   OpenZoomIn(lamp, 512.0f, 384.0f - 40.0f);
@@ -124,8 +122,8 @@ void WaitForScarecrow() {
                      2.0f * kEntranceReach)) {
     return;
   }
-  world.cursor = kActionCursor;
-  if (!MouseClick(kLeft)) return;
+  world.cursor = Cursor::Action;
+  if (!MouseClick(kMouseLeft)) return;
   Step() = 5;
   ClearMouseState();
   EnterHiddenObjectScene(head);
@@ -155,7 +153,7 @@ void InstructionsProcedure() {
       break;
     case 1:
       DrawPanel(panel);
-      if (MouseClick(kLeft)) {
+      if (MouseClick(kMouseLeft)) {
         Step() = 2;
         ClearMouseState();
       }
@@ -177,13 +175,13 @@ void InstructionsProcedure() {
       if (!in_scene) break;
       DrawPanel(panel);
       if (step == 5) DrawContinue(512.0f, 484.0f);
-      if (MouseClick(kLeft)) CloseStep(step + 1);
+      if (MouseClick(kMouseLeft)) CloseStep(step + 1);
       break;
     case 7:
       if (!reward_shown) break;
       DrawPanel(panel);
       DrawContinue(547.0f, 624.0f);
-      if (MouseClick(kLeft)) {
+      if (MouseClick(kMouseLeft)) {
         CloseStep(TUTORIAL_DONE);
         window->visible = false;
       }

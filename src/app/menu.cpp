@@ -35,8 +35,6 @@ namespace {
 constexpr uint32_t kCentred = TEXT_CENTRE | TEXT_VCENTRE;
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
-constexpr int kLeft = 0;
-constexpr int kHandCursor = 1;
 
 // The menu words sit on the slate plaques of the picture.
 constexpr uint32_t kMenuWordColour = 0x338888;
@@ -211,8 +209,8 @@ void DrawGreeting() {
 // The signpost itself is the way to the player profiles.
 void CheckSignpost() {
   if (gui_modal != -1 || !mouse_in_rect(400.0f, 610.0f, 240.0f, 160.0f)) return;
-  world.cursor = kHandCursor;
-  if (MouseClick(kLeft)) {
+  world.cursor = Cursor::Hand;
+  if (MouseClick(kMouseLeft)) {
     OpenProfiles();
     ClearMouseState();
   }

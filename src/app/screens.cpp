@@ -29,7 +29,7 @@ constexpr int kFadeStep = 4;
 void SplashProcedure() {
   if (WindowVisible("wnd_msg")) return;
   if (splash.counter >= 0 && splash.counter < kSecondLogo) {
-    if (MouseClick(0)) {
+    if (MouseClick(kMouseLeft)) {
       splash.counter = kSecondLogo;
       ClearMouseState();
     }
@@ -42,7 +42,7 @@ void SplashProcedure() {
     DrawList.image("dev", 255, 0.0f, 0.0f);
     DrawList.image("pub", static_cast<uint8_t>(255 - splash.fade_b), 0.0f, 0.0f);
     splash.fade_b = std::min(splash.fade_b + kFadeStep, 255);
-    if (MouseClick(0)) {
+    if (MouseClick(kMouseLeft)) {
       splash.counter = kSplashEnd;
       ClearMouseState();
     }
@@ -60,7 +60,7 @@ void PauseProcedure() {
   if (pause == nullptr) return;
   DrawList.text("ui_font", game_strings.get("paused"), pause->x + pause->w / 2.0f,
                 pause->y + pause->h / 2.0f, 0x22, -1, 1.0f, 255, 0xBEB37E);
-  if (MouseClick(0)) {
+  if (MouseClick(kMouseLeft)) {
     ShowWindow("wnd_pause", false);
     ClearMouseState();
   }

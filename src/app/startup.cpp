@@ -31,8 +31,6 @@
 namespace {
 
 constexpr const char* kStringsPath = "data/text/strings.cfg";
-constexpr const char* kArchivePath = "data/images.dat";
-constexpr const char* kArchivePassword = "58203";
 
 ShellState g_shell;
 
@@ -132,7 +130,7 @@ void LoadCallback() {
   g_shell.sound_available = StartSound();
 
   images.clear();
-  OpenArchive(kArchivePath, kArchivePassword);
+  OpenArchive(kImageArchive, kImageArchiveKey);
   for (const char* dir : {"images/splash/", "images/common/", "images/particles/",
                           "images/items/", "images/diary/", "images/hint/"})
     images.load_dir(dir);

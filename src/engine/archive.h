@@ -5,6 +5,11 @@
 #include <string>
 #include <vector>
 
+// The game's image archive, relative to the game root, and its key. The
+// content build reads both lines to pack the archive the game opens.
+inline constexpr const char* kImageArchive = "data/images.dat";
+inline constexpr const char* kImageArchiveKey = "58203";
+
 // Opens "data/images.dat"-style archives. False, and the log line
 // "Unable to open archive: " + file name, when it cannot be opened.
 bool OpenArchive(const std::string& file_name, const std::string& password);

@@ -32,6 +32,10 @@ struct InputEvent {
 };
 
 inline constexpr int kMouseButtons = 3;
+// The button codes of ButtonDown, ButtonUp and the mouse queries.
+inline constexpr int kMouseLeft = 0;
+inline constexpr int kMouseMiddle = 1;
+inline constexpr int kMouseRight = 2;
 
 struct InputState {
   std::array<bool, key::kCount> key_down{};

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int kLeft = 0;
 constexpr uint32_t kCentred = TEXT_CENTRE | TEXT_VCENTRE;   // 0x22
 constexpr uint32_t kLeftMiddle = TEXT_LEFT | TEXT_VCENTRE;  // 0x21
 constexpr uint32_t kCentreTop = TEXT_CENTRE;                // 0x02
@@ -86,7 +85,7 @@ void ibutton::update() {
       // The face flashes even on a button that shows only its caption.
       if (!graphic.empty())
         DrawList.scaled_image(graphic, 128, cx, cy, 0.0f, 1, 1, kWhite, BLEND_ADD);
-      if (MouseClick(kLeft)) {
+      if (MouseClick(kMouseLeft)) {
         sounds.play(sound_click);
         if (on_click != nullptr) on_click();
       }
@@ -126,9 +125,9 @@ void ibar::update() {
   const float kw = static_cast<float>(ImageWidth(graphic2));
   if (gui_takes_input(*this, false)) {
     if (mouse_in_rect(ax, ay, w, h)) {
-      if (MouseClick(kLeft)) hover = true;
-      if (on_click != nullptr && MouseUp(kLeft) && hover) on_click();
-      if (MouseDown(kLeft) && hover) {
+      if (MouseClick(kMouseLeft)) hover = true;
+      if (on_click != nullptr && MouseUp(kMouseLeft) && hover) on_click();
+      if (MouseDown(kMouseLeft) && hover) {
         // Within half a knob of an end counts as the end itself.
         value = MouseX() - ax;
         if (value > w - kw / 2.0f) value = w;
@@ -159,7 +158,7 @@ void icheck::update() {
   h = mh;
   const float left = Round(ax - w / 2.0f);
   if (gui_takes_input(*this, false) && mouse_in_rect(ax - w / 2.0f, ay, w, h) &&
-      MouseClick(kLeft)) {
+      MouseClick(kMouseLeft)) {
     sounds.play(sound_click);
     checked = !checked;
     if (on_click != nullptr) on_click();
@@ -185,7 +184,7 @@ void ilist::update() {
     if (i == selected) DrawList.filled_rect(64, kWhite, ax, row_y, w, lh, BLEND_ADD);
     if (takes_input && mouse_in_rect(ax, row_y, w, lh)) {
       DrawList.filled_rect(32, kWhite, ax, row_y, w, lh, BLEND_ADD);
-      if (MouseClick(kLeft)) {
+      if (MouseClick(kMouseLeft)) {
         selected = i;
         sounds.play(sound_click);
       }

@@ -15,11 +15,10 @@
 #include "res/sounds.h"
 #include "res/strings.h"
 #include "ui/gui.h"
+#include "world/scene.h"
 
 namespace {
 
-constexpr int kLeft = 0;
-constexpr int kRight = 2;
 constexpr int kSlots = 8;
 constexpr float kSlot = 60.0f;
 constexpr float kStripWidth = kSlots * kSlot;
@@ -27,7 +26,6 @@ constexpr float kArrowWidth = 46.0f;
 constexpr float kFlightStep = 5.0f;
 constexpr float kFlightSpin = 10.0f;
 constexpr float kLabelDelay = 50.0f;
-constexpr int kCursorHand = 1;
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kCentred = TEXT_CENTRE | TEXT_VCENTRE;
@@ -38,13 +36,6 @@ constexpr float kPopupTypeStep = 2.0f;
 constexpr float kPopupLeft = 128.0f;
 constexpr float kPopupTop = 5.0f;
 constexpr float kPopupWidth = 768.0f;
-
-// While one of these is up the strip only shows itself.
-bool CoveringWindowVisible() {
-  for (const char* name : {"wnd_pause", "wnd_diary", "wnd_help", "wnd_popup", "wnd_opt"})
-    if (WindowVisible(name)) return true;
-  return false;
-}
 
 bool IsFlying(const SceneObject& entry) { return entry.kind == "new" || entry.kind == "release"; }
 
@@ -127,12 +118,12 @@ void InventoryStrip(float origin_x, float origin_y) {
     DrawList.scaled_image("ginv", 255, origin_x + kSlot / 2 + kSlot * static_cast<float>(v),
                           origin_y + kSlot / 2, 0.0f, 1.0f, 1.0f);
 
-  if (HeldItemIndex() >= 0 && MouseClick(kRight)) {
+  if (HeldItemIndex() >= 0 && MouseClick(kMouseRight)) {
     ReleaseHeldItem();
     sounds.play("cancel");
   }
 
-  const bool covered = CoveringWindowVisible();
+  const bool covered = LevelCovered();
   const int count = static_cast<int>(inventory.size());
   if (!covered && count > kSlots) {
     struct Arrow {
@@ -143,7 +134,7 @@ void InventoryStrip(float origin_x, float origin_y) {
     for (const Arrow arrow : {Arrow{left_arrow_x, 0, -1}, Arrow{right_arrow_x, FX_MIRROR_X, 1}}) {
       if (!mouse_in_rect(arrow.x, origin_y, kArrowWidth, kSlot)) continue;
       DrawList.image("garr", 255, arrow.x, origin_y, kWhite, BLEND_ADD, arrow.effects);
-      if (MouseClick(kLeft)) {
+      if (MouseClick(kMouseLeft)) {
         sounds.play("ui_click");
         world.inventoryScroll = std::clamp(world.inventoryScroll + arrow.step, 0, count - kSlots);
         // The arrow took the click: a held entry is not used on anything.
@@ -175,9 +166,9 @@ void InventoryStrip(float origin_x, float origin_y) {
     if (entry.kind != "normal") continue;
     if (!covered && in_strip && mouse_in_rect(sx - kSlot / 2, origin_y, kSlot, kSlot)) {
       entry.timer = std::min(entry.timer + 1.0f, kLabelDelay);
-      world.cursor = kCursorHand;
+      world.cursor = Cursor::Hand;
       if (InventoryLabelShown(entry)) DrawLabel(entry, sx, origin_y);
-      if (MouseClick(kLeft) && HeldItemIndex() < 0) {
+      if (MouseClick(kMouseLeft) && HeldItemIndex() < 0) {
         sounds.play("select");
         entry.kind = "select";
         ClearMouseState();
@@ -192,13 +183,13 @@ void InventoryStrip(float origin_x, float origin_y) {
     SceneObject& entry = inventory[i];
     const bool held = entry.kind == "select";
     if (!held && entry.kind != "release") continue;
-    world.cursor = kCursorHand;
+    world.cursor = Cursor::Hand;
     if (covered) {
       entry.kind = "normal";
       continue;
     }
     if (!held) continue;
-    if (MouseClick(kLeft)) {
+    if (MouseClick(kMouseLeft)) {
       if (!in_strip) {
         if (world.inventoryArmed) {
           // Nothing in the scene took the click: the item does not fit there.

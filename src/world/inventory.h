@@ -27,6 +27,9 @@ void ReleaseHeldItem();
 // a tick: arrows and scrolling, flights, labels, picking up, letting go and
 // the wrong use of a held entry.
 void InventoryStrip(float origin_x, float origin_y);
+// Where the strip's first slot sits on the game panel.
+inline constexpr float kStripLeft = 272.0f;
+inline constexpr float kStripTop = 703.0f;
 // True while the strip shows the entry's name above its slot: the mouse has
 // rested on the slot for the hover time.
 bool InventoryLabelShown(const SceneObject& entry);

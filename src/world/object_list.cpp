@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr const char* kArchiveFile = "data/images.dat";
-constexpr const char* kArchivePassword = "58203";
 
 // The lines of a list, one at a time: LF ends a line, a CR just before it
 // belongs to the line end. A CR left at the very end of the bytes is the
@@ -142,7 +140,7 @@ void ToObjects(const BlockTable& blocks, ObjectList& objects) {
 
 // Replaces the level image set with the folder's pictures from the archive.
 void LoadImageFolder(const std::string& folder) {
-  OpenArchive(CurrentProfiles().game_root + kArchiveFile, kArchivePassword);
+  OpenArchive(CurrentProfiles().game_root + kImageArchive, kImageArchiveKey);
   images.load_scene_dir(folder);
   CloseArchive();
 }

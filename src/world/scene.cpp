@@ -25,18 +25,7 @@ StoryHooks g_story;
 // Where a new game begins.
 constexpr const char* kStartLevel = "intro";
 
-constexpr int kLeft = 0;
 constexpr int kKeyH = 0x23;
-
-enum Cursor : int {
-  kCursorPlain = 0,
-  kCursorHand = 1,
-  kCursorAction = 2,
-  kCursorWalkLeft = 3,
-  kCursorWalkRight = 4,
-  kCursorWalkForward = 5,
-  kCursorWalkBack = 6,
-};
 
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
@@ -52,11 +41,7 @@ constexpr float kFrameRaise = 40.0f;  // close-ups and puzzles sit a little abov
 constexpr int kLevelFadeStep = 4;
 constexpr float kHalfPi = 1.5707963f;
 
-bool IsStoryScreen(const std::string& level) {
-  return level == "intro" || level == "outro" || level == "credits";
-}
-
-bool Clicked() { return MouseClick(kLeft); }
+bool Clicked() { return MouseClick(kMouseLeft); }
 
 // Objects that sparkle now and then to show they matter.
 bool ShowsGlints(const SceneObject& o) {
@@ -89,17 +74,17 @@ bool MouseOverExit(const SceneObject& o) {
 
 // Which way the walk cursor points follows where the exit lies on screen;
 // exits on the panel's height show none.
-int WalkCursor(const SceneObject& o) {
-  if (o.name == "q_hroom") return kCursorWalkBack;
-  if (o.y < 0.0f || o.y >= kPanelTop) return kCursorPlain;
-  if (o.x >= 0.0f && o.x < 256.0f) return kCursorWalkLeft;
-  if (o.x >= 768.0f && o.x < 1024.0f) return kCursorWalkRight;
-  if (o.x >= 256.0f && o.x < 768.0f) return o.y < 480.0f ? kCursorWalkForward : kCursorWalkBack;
-  return kCursorPlain;
+Cursor WalkCursor(const SceneObject& o) {
+  if (o.name == "q_hroom") return Cursor::WalkBack;
+  if (o.y < 0.0f || o.y >= kPanelTop) return Cursor::Arrow;
+  if (o.x >= 0.0f && o.x < 256.0f) return Cursor::WalkLeft;
+  if (o.x >= 768.0f && o.x < 1024.0f) return Cursor::WalkRight;
+  if (o.x >= 256.0f && o.x < 768.0f) return o.y < 480.0f ? Cursor::WalkAhead : Cursor::WalkBack;
+  return Cursor::Arrow;
 }
 
-void SetCursor(int kind) {
-  if (kind != kCursorPlain) world.cursor = kind;
+void SetCursor(Cursor kind) {
+  if (kind != Cursor::Arrow) world.cursor = kind;
 }
 
 void ResetObjectForPlay(SceneObject& o) {
@@ -223,7 +208,7 @@ void Interaction() {
     const std::string& kind = o.kind;
     if (kind == "item") {
       if (!MouseOverObject(o) || HeldItemIndex() >= 0) continue;
-      SetCursor(kCursorHand);
+      SetCursor(Cursor::Hand);
       DrawItemLabel(o);
       if (!Clicked()) continue;
       GiveItem(ShortName(o.name), "new", o.x, o.y);
@@ -234,7 +219,7 @@ void Interaction() {
     if (((kind == "static" || kind == "cstatic") && (interactive || allowed_a)) ||
         (kind == "ghost" && interactive)) {
       if (!MouseOverObject(o)) continue;
-      SetCursor(kind == "cstatic" ? kCursorHand : kCursorAction);
+      SetCursor(kind == "cstatic" ? Cursor::Hand : Cursor::Action);
       if (!Clicked()) continue;
       // The quest takes the click (and a fitting held item) or leaves it to
       // the inventory as a wrong use.
@@ -250,21 +235,21 @@ void Interaction() {
     }
     if (kind == "puzzle" && interactive) {
       if (!MouseOverObject(o)) continue;
-      SetCursor(kCursorAction);
+      SetCursor(Cursor::Action);
       if (!Clicked()) continue;
       OpenPuzzle(index);
       return;
     }
     if (kind == "zoomin" && (interactive || allowed_a)) {
       if (!MouseOverObject(o)) continue;
-      SetCursor(kCursorAction);
+      SetCursor(Cursor::Action);
       if (!Clicked()) continue;
       OpenZoomIn(index, 512.0f, 384.0f - kFrameRaise);
       return;
     }
     if (kind == "hobject" && interactive) {
       if (!MouseInEntranceBox(o)) continue;
-      SetCursor(kCursorAction);
+      SetCursor(Cursor::Action);
       if (!Clicked()) continue;
       EnterHiddenObjectScene(index);
       return;
@@ -357,14 +342,9 @@ void Panel() {
     DrawList.image("gpanel", 255, 0.0f, kPanelTop);
     DrawList.text("ui_font", game_strings.get("inventory"), 512.0f, 678.0f, kCentred, -1, 0.8f,
                   255, 0x7A9E75);
-    const bool covered = WindowVisible("wnd_pause") || WindowVisible("wnd_diary") ||
-                         WindowVisible("wnd_popup") || WindowVisible("wnd_help") ||
-                         WindowVisible("wnd_opt") ||
-                         (WindowVisible("wnd_instr") &&
-                          CurrentProfiles().options.tutorial_step == 0);
     // The main loop draws the strip over everything else; under a window
     // it is drawn here, with the level.
-    if (covered) InventoryStrip(272.0f, 703.0f);
+    if (LevelCovered() || GuideHoldsLevel()) InventoryStrip(kStripLeft, kStripTop);
   }
   if (!world.documentMode) {
     world.document.page = 0;
@@ -386,7 +366,9 @@ void StartLevel() {
   DrawList.clear();
   ambience.stop_all();
   if (sounds.is_playing("energy")) sounds.stop("energy");
-  if (!IsStoryScreen(world.levelName)) ambience.play(world.levelName, true);
+  // The story's screens have their music only; the flight keeps its wind.
+  if (!IsStoryScreen(world.levelName) || world.levelName == "flight")
+    ambience.play(world.levelName, true);
   const PlayerOptions& options = CurrentProfiles().options;
   if (options.tutorial_step >= 1 && options.tutorial_step <= 7) {
     ShowWindow("wnd_instr", true);
@@ -687,3 +669,13 @@ void EnterHiddenObjectScene(int index) {
 }
 
 void SetStoryHooks(const StoryHooks& hooks) { g_story = hooks; }
+
+bool LevelCovered() {
+  for (const char* name : {"wnd_pause", "wnd_diary", "wnd_popup", "wnd_help", "wnd_opt"})
+    if (WindowVisible(name)) return true;
+  return false;
+}
+
+bool GuideHoldsLevel() {
+  return WindowVisible("wnd_instr") && CurrentProfiles().options.tutorial_step == 0;
+}

@@ -70,6 +70,12 @@ int DiaryIndexOf(std::string_view name);
 // (the world knows no story): a click on a quest object ("static", "cstatic"
 // and "ghost"), and the current level's script each frame, which may set the
 // allowed object indexes while the level is not interactive.
+// One of the windows that cover the level is up: the pause, the diary, the
+// popup, the help or the options. The level and the strip only show then.
+bool LevelCovered();
+// The guide's first question is waiting for an answer and holds the level.
+bool GuideHoldsLevel();
+
 struct StoryHooks {
   void (*quest)(int index) = nullptr;
   void (*area_script)() = nullptr;

@@ -71,6 +71,6 @@ SceneObject* AppendSceneObject(ObjectList& list, std::string_view name, std::str
   return o;
 }
 
-bool IsCutsceneLevel(std::string_view level) {
+bool IsStoryScreen(std::string_view level) {
   return level == "intro" || level == "flight" || level == "outro" || level == "credits";
 }

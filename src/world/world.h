@@ -99,6 +99,19 @@ struct DocumentState {
   float phase = 1.5707963f;
 };
 
+// The game's cursor: the arrow, the hand (something to take, a button, the
+// strip), the action cursor over a hotspot, and the four walks through exits.
+// The numbers are what the state dump shows.
+enum class Cursor : int {
+  Arrow = 0,
+  Hand = 1,
+  Action = 2,
+  WalkLeft = 3,
+  WalkRight = 4,
+  WalkAhead = 5,
+  WalkBack = 6,
+};
+
 struct WorldState {
   WorldState() noexcept {}
 
@@ -133,8 +146,8 @@ struct WorldState {
   DocumentState document;
   bool scriptFlag = false;       // set by the area scripts, cleared by the tutorial
 
-  int cursor = 0;                // cursor kind of this tick (see DrawCursor)
-  int cursor_drawn = 0;          // the kind DrawCursor drew last
+  Cursor cursor = Cursor::Arrow;        // cursor kind of this tick (see DrawCursor)
+  Cursor cursor_drawn = Cursor::Arrow;  // the kind DrawCursor drew last
   float cursor_phase = 0.0f;     // pulse of the action and walk cursors
   float marker_phase = 0.0f;     // pulse of the marker drawn with the system cursor
 };
@@ -149,8 +162,9 @@ void ResetWorld();
 // sets it to 255 and each frame tick lowers it by 5.
 extern int fade_level;
 
-// "intro", "flight", "outro" and "credits" are the story's cutscene levels.
-bool IsCutsceneLevel(std::string_view level);
+// "intro", "flight", "outro" and "credits": the story's screens, played as
+// levels but without the game panel, its strip or screen sparkles.
+bool IsStoryScreen(std::string_view level);
 
 // Records the game cursor for this tick (or, with the system arrow, the
 // marker of an active cursor) and resets the kind to 0.

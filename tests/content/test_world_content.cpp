@@ -309,7 +309,7 @@ TEST(WorldContent, clickable_objects_do_not_cover_each_other_or_reach_the_panel)
 
 TEST(WorldContent, every_picture_a_list_names_is_in_the_archive) {
   const World& w = TheWorld();
-  ASSERT_TRUE(OpenArchive(kData + "images.dat", "58203"));
+  ASSERT_TRUE(OpenArchive(kData + "images.dat", kImageArchiveKey));
   std::map<std::string, std::set<std::string>> folders;
   auto has = [&](const std::string& folder, const std::string& name) {
     if (!folders.count(folder)) {

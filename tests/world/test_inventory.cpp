@@ -211,7 +211,7 @@ TEST_F(Inventory, ALabelAppearsAfterFiftyTicksOverASlotAndAWindowPutsAHeldEntryB
     EngineSetCursorLogical(SlotCentreX(1), 733);
     GameSteps(49);
     EXPECT_FALSE(label_drawn());
-    EXPECT_EQ(world.cursor_drawn, 1);
+    EXPECT_EQ(world.cursor_drawn, Cursor::Hand);
     GameSteps(1);
     EXPECT_TRUE(label_drawn());
     GameSteps(10);

@@ -85,7 +85,7 @@ TEST_F(Scene, OfTwoOverlappingItemsTheEarlierTakesTheClickAndTheLaterIsDrawnOnTo
     AddSceneObject("gbutton_small", "item", 400, 300);
     EngineSetCursorLogical(400, 300);
     GameSteps(1);
-    EXPECT_EQ(world.cursor_drawn, 1);
+    EXPECT_EQ(world.cursor_drawn, Cursor::Hand);
     const int first = FirstDrawOf("gbutton_cir");
     const int second = FirstDrawOf("gbutton_small");
     ASSERT_GE(first, 0);
@@ -123,10 +123,11 @@ TEST_F(Scene, ExitsShowTheWalkCursorOfTheirScreenRegionOnlyOverVisiblePixels) {
     ASSERT_GT(image_alpha_at("p_star", 32, 32), 0);
     struct Case {
       float x, y;
-      int cursor;
+      Cursor cursor;
     };
-    for (const Case c : {Case{100, 300, 3}, Case{900, 300, 4}, Case{500, 300, 5},
-                         Case{500, 560, 6}, Case{500, 660, 0}}) {
+    for (const Case c : {Case{100, 300, Cursor::WalkLeft}, Case{900, 300, Cursor::WalkRight},
+                         Case{500, 300, Cursor::WalkAhead}, Case{500, 560, Cursor::WalkBack},
+                         Case{500, 660, Cursor::Arrow}}) {
       world.objects.clear();
       AddSceneObject("p_star", "area", c.x, c.y);
       EngineSetCursorLogical(c.x, c.y);
@@ -142,7 +143,7 @@ TEST_F(Scene, ExitsShowTheWalkCursorOfTheirScreenRegionOnlyOverVisiblePixels) {
     AddSceneObject("p_star", "area", 100, 300);
     EngineSetCursorLogical(100, 300);
     GameSteps(1);
-    EXPECT_EQ(world.cursor_drawn, 3) << "an exit without a picture is never hit";
+    EXPECT_EQ(world.cursor_drawn, Cursor::WalkLeft) << "an exit without a picture is never hit";
   });
 }
 
