@@ -307,6 +307,39 @@ TEST(WorldContent, clickable_objects_do_not_cover_each_other_or_reach_the_panel)
   EXPECT_TRUE(faults.empty()) << Joined(faults);
 }
 
+// A hunt's things may crowd each other, as clutter does, but each must keep
+// most of itself clear of the others and of the panel, or it cannot be
+// clicked. The first hunt's key hides under the obstacle on purpose.
+TEST(WorldContent, hidden_things_stay_clickable_and_above_the_panel) {
+  const auto sizes = SpriteSizes();
+  std::vector<std::string> faults;
+  for (const auto& [level, list] : TheWorld().scenes) {
+    struct Box {
+      std::string name;
+      float x0, y0, x1, y1;
+    };
+    std::vector<Box> boxes;
+    for (std::size_t i = 0; i < list->size(); ++i) {
+      const ObjectBlock& o = (*list)[i];
+      if (o.kind != "item" && o.kind != "tool" && !(o.kind == "key" && i >= 12)) continue;
+      const auto it = sizes.find("levels/" + level + "/ho/" + o.name);
+      if (it == sizes.end()) continue;
+      const auto [w, h] = it->second;
+      const Box b{o.name, o.x - w / 2, o.y - h / 2, o.x + w / 2, o.y + h / 2};
+      if (b.y1 > kPanelTop - 24 || b.x0 < 0 || b.x1 > 1024 || b.y0 < 0) {
+        faults.push_back(level + " scene: " + o.name + " reaches the panel's shadow or leaves the picture");
+      }
+      for (const Box& a : boxes) {
+        const float shared = std::max(0.0f, std::min(a.x1, b.x1) - std::max(a.x0, b.x0)) *
+                             std::max(0.0f, std::min(a.y1, b.y1) - std::max(a.y0, b.y0));
+        if (shared > 0.25f * w * h) faults.push_back(level + " scene: " + o.name + " covers " + a.name);
+      }
+      boxes.push_back(b);
+    }
+  }
+  EXPECT_TRUE(faults.empty()) << Joined(faults);
+}
+
 TEST(WorldContent, every_picture_a_list_names_is_in_the_archive) {
   const World& w = TheWorld();
   ASSERT_TRUE(OpenArchive(kData + "images.dat", kImageArchiveKey));
