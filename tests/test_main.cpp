@@ -2,16 +2,14 @@
 // profiles keep the world's progress as the game does.
 #include <gtest/gtest.h>
 
+#include "app/game_state.h"
 #include "engine/engine.h"
-#include "story/story.h"
-#include "world/progress.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  ResetGameState();
   EngineSettings settings;
   settings.headless = true;
   EngineConfigure(settings);
-  RegisterProgress();
-  RegisterStory();
   return RUN_ALL_TESTS();
 }

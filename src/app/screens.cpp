@@ -26,6 +26,8 @@ constexpr int kFadeStep = 4;
 
 }  // namespace
 
+void ResetSplash() { splash = SplashState{}; }
+
 void SplashProcedure() {
   if (WindowVisible("wnd_msg")) return;
   if (splash.counter >= 0 && splash.counter < kSecondLogo) {

@@ -10,6 +10,8 @@ struct SplashState {
   int fade_b = 0;
 };
 extern SplashState splash;
+// The splash from its first picture again.
+void ResetSplash();
 
 // Window procedures.
 void SplashProcedure();

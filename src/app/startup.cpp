@@ -24,7 +24,6 @@
 #include "res/images.h"
 #include "res/sounds.h"
 #include "res/strings.h"
-#include "story/story.h"
 #include "ui/gui.h"
 #include "world/progress.h"
 
@@ -59,8 +58,6 @@ void ResetShell() { g_shell = ShellState{}; }
 int ProgramEntry(const CommandLine& options) {
   ShellState& shell = g_shell;
   shell.headless = options.headless;
-  RegisterProgress();
-  RegisterStory();
 
   RandomSeed(options.seed ? *options.seed : static_cast<uint32_t>(SystemTickCount()));
   shell.load_complete = false;

@@ -4,7 +4,7 @@
 #include <random>
 
 namespace {
-std::mt19937 g_random{5489u};
+std::mt19937 g_random{kRandomStartSeed};
 }
 
 void RandomSeed(uint32_t seed) { g_random.seed(seed); }

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "app/frame.h"
+#include "app/game_state.h"
 #include "app/options.h"
 #include "app/screens.h"
 #include "app/shell.h"
@@ -162,13 +163,13 @@ TEST_F(Options, AltEnterFlipsFullScreenAndIsRefusedOnASmallDesktop) {
     EXPECT_TRUE(EngineFullscreen());
     EXPECT_TRUE(gui_get("check_1")->checked);
   });
-  EngineReset();
-  gui_reset();
-  ResetShell();
-  ResetFrame();
-  ResetProfiles();
-  // The second game keeps its profile in the test's home, not in the game root.
+  // A second game in the same test, from the reset state.
+  ResetGameState();
+  EngineSettings settings;
+  settings.headless = true;
+  EngineConfigure(settings);
   ASSERT_TRUE(PrepareSaveFolder(home.string() + "/", "Moorhouse"));
+  ASSERT_TRUE(game_strings.load("data/text/strings.cfg"));
   Run(1024, 768, false, [] {
     OnTheMenuWithOnePlayer();
     CurrentProfiles().options.fullscreen = true;

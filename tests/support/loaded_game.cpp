@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "app/frame.h"
+#include "app/game_state.h"
 #include "app/shell.h"
 #include "engine/engine.h"
 #include "profile/profiles.h"
@@ -33,12 +34,7 @@ void LoadedGame::SetUp() {
   home = fs::temp_directory_path() / ("quillmoor_" + name + "_" + std::to_string(::getpid()));
   fs::remove_all(home);
   fs::create_directories(home);
-  EngineReset();
-  gui_reset();
-  ResetShell();
-  ResetFrame();
-  ResetWorld();
-  ResetProfiles();
+  ResetGameState();
   EngineSettings settings;
   settings.headless = true;
   EngineConfigure(settings);
@@ -48,14 +44,7 @@ void LoadedGame::SetUp() {
 }
 
 void LoadedGame::TearDown() {
-  // The engine's shutdown freed every resource; the registries only forget.
-  images.forget();
-  fonts.forget();
-  sounds.forget();
-  music.forget();
-  ambience.forget();
-  gui_reset();
-  EngineReset();
+  ResetGameState();
   fs::current_path(old_dir);
   fs::remove_all(home);
 }
