@@ -19,6 +19,42 @@
 
 namespace {
 
+// The words an entry's state is saved as; the strip reads and writes them
+// through this enum only.
+enum class EntryState { New, Normal, Held, Returning, Other };
+
+EntryState StateOf(const SceneObject& entry) {
+  if (entry.kind == "new") return EntryState::New;
+  if (entry.kind == "normal") return EntryState::Normal;
+  if (entry.kind == "select") return EntryState::Held;
+  if (entry.kind == "release") return EntryState::Returning;
+  return EntryState::Other;
+}
+
+void SetState(SceneObject& entry, EntryState state) {
+  switch (state) {
+    case EntryState::New:
+      entry.kind = "new";
+      return;
+    case EntryState::Normal:
+      entry.kind = "normal";
+      return;
+    case EntryState::Held:
+      entry.kind = "select";
+      return;
+    case EntryState::Returning:
+      entry.kind = "release";
+      return;
+    case EntryState::Other:
+      return;
+  }
+}
+
+bool IsFlying(const SceneObject& entry) {
+  const EntryState state = StateOf(entry);
+  return state == EntryState::New || state == EntryState::Returning;
+}
+
 constexpr int kSlots = 8;
 constexpr float kSlot = 60.0f;
 constexpr float kStripWidth = kSlots * kSlot;
@@ -37,7 +73,6 @@ constexpr float kPopupLeft = 128.0f;
 constexpr float kPopupTop = 5.0f;
 constexpr float kPopupWidth = 768.0f;
 
-bool IsFlying(const SceneObject& entry) { return entry.kind == "new" || entry.kind == "release"; }
 
 void DrawLabel(const SceneObject& entry, float sx, float top) {
   const std::string label = game_strings.get("inv_" + entry.name);
@@ -62,7 +97,7 @@ void Fly(SceneObject& entry, float sx, float sy) {
     entry.x = sx;
     entry.y = sy;
     entry.angle = 0.0f;
-    entry.kind = "normal";
+    SetState(entry, EntryState::Normal);
     sounds.play("landing");
     return;
   }
@@ -70,6 +105,145 @@ void Fly(SceneObject& entry, float sx, float sy) {
   entry.y += dy / distance * kFlightStep;
   EmitSparkTrail(entry.particles, entry.x, entry.y);
   DrawList.scaled_image(entry.name, 255, entry.x, entry.y, entry.angle, 1.0f, 1.0f);
+}
+
+// Where the strip lies this tick and what covers it.
+struct Strip {
+  float left = 0.0f;
+  float top = 0.0f;
+  bool covered = false;   // a window is over the level: the strip only shows itself
+  bool mouse_in = false;  // the mouse is over the eight slots
+};
+
+Strip StripAt(float left, float top) {
+  Strip strip;
+  strip.left = left;
+  strip.top = top;
+  strip.covered = LevelCovered();
+  strip.mouse_in = mouse_in_rect(left, top, kStripWidth, kSlot);
+  return strip;
+}
+
+float SlotX(const Strip& strip, std::size_t i) {
+  return strip.left + kSlot / 2 +
+         kSlot * static_cast<float>(static_cast<int>(i) - world.inventoryScroll);
+}
+
+bool SlotShown(std::size_t i) {
+  const int v = static_cast<int>(i) - world.inventoryScroll;
+  return v >= 0 && v < kSlots;
+}
+
+float SlotY(const Strip& strip) { return strip.top + kSlot / 2; }
+
+float LeftArrowX(const Strip& strip) { return strip.left - kArrowWidth; }
+float RightArrowX(const Strip& strip) { return strip.left + kStripWidth; }
+
+void DrawStripFrame(const Strip& strip) {
+  DrawList.image("garr", 255, LeftArrowX(strip), strip.top);
+  DrawList.image("garr", 255, RightArrowX(strip), strip.top, kWhite, BLEND_NORMAL, FX_MIRROR_X);
+  for (int v = 0; v < kSlots; ++v)
+    DrawList.scaled_image("ginv", 255, strip.left + kSlot / 2 + kSlot * static_cast<float>(v),
+                          SlotY(strip), 0.0f, 1.0f, 1.0f);
+}
+
+void PutBackOnRightClick() {
+  if (HeldItemIndex() < 0 || !MouseClick(kMouseRight)) return;
+  ReleaseHeldItem();
+  sounds.play("cancel");
+}
+
+// With more than eight entries, the arrows turn the strip one slot a click.
+void ScrollByArrows(const Strip& strip) {
+  const int count = static_cast<int>(world.inventory.size());
+  if (strip.covered || count <= kSlots) return;
+  struct Arrow {
+    float x;
+    uint32_t effects;
+    int step;
+  };
+  for (const Arrow arrow :
+       {Arrow{LeftArrowX(strip), 0, -1}, Arrow{RightArrowX(strip), FX_MIRROR_X, 1}}) {
+    if (!mouse_in_rect(arrow.x, strip.top, kArrowWidth, kSlot)) continue;
+    DrawList.image("garr", 255, arrow.x, strip.top, kWhite, BLEND_ADD, arrow.effects);
+    if (MouseClick(kMouseLeft)) {
+      sounds.play("ui_click");
+      world.inventoryScroll = std::clamp(world.inventoryScroll + arrow.step, 0, count - kSlots);
+      // The arrow took the click: a held entry is not used on anything.
+      ClearMouseState();
+    }
+  }
+}
+
+// An entry on its way in turns the strip to the end, where it will land.
+void ShowNewestEntries() {
+  const ObjectList& inventory = world.inventory;
+  const int count = static_cast<int>(inventory.size());
+  const bool any_new = std::any_of(inventory.begin(), inventory.end(), [](const SceneObject& e) {
+    return StateOf(e) == EntryState::New;
+  });
+  if (any_new && count > kSlots) world.inventoryScroll = count - kSlots;
+}
+
+// Flights land; resting entries show their name after the hover time and are
+// picked up by a click.
+void RestingEntries(const Strip& strip) {
+  const bool popup_up = WindowVisible("wnd_popup");
+  for (std::size_t i = 0; i < world.inventory.size(); ++i) {
+    SceneObject& entry = world.inventory[i];
+    const float sx = SlotX(strip, i);
+    UpdateAndDraw(entry.particles);
+    if (!popup_up && IsFlying(entry)) Fly(entry, sx, SlotY(strip));
+    if (StateOf(entry) != EntryState::Normal) continue;
+    if (!strip.covered && strip.mouse_in &&
+        mouse_in_rect(sx - kSlot / 2, strip.top, kSlot, kSlot)) {
+      entry.timer = std::min(entry.timer + 1.0f, kLabelDelay);
+      world.cursor = Cursor::Hand;
+      if (InventoryLabelShown(entry)) DrawLabel(entry, sx, strip.top);
+      if (MouseClick(kMouseLeft) && HeldItemIndex() < 0) {
+        sounds.play("select");
+        SetState(entry, EntryState::Held);
+        ClearMouseState();
+      }
+    } else {
+      entry.timer = 0.0f;
+    }
+    if (SlotShown(i)) DrawInSlot(entry, sx, SlotY(strip));
+  }
+}
+
+// The held entry follows the mouse: a click in the strip puts it back, a
+// click the scene did not take is a wrong use. A window over the level sends
+// held and returning entries straight home.
+void HeldAndReturningEntries(const Strip& strip) {
+  for (std::size_t i = 0; i < world.inventory.size(); ++i) {
+    SceneObject& entry = world.inventory[i];
+    const EntryState state = StateOf(entry);
+    if (state != EntryState::Held && state != EntryState::Returning) continue;
+    world.cursor = Cursor::Hand;
+    if (strip.covered) {
+      SetState(entry, EntryState::Normal);
+      continue;
+    }
+    if (state != EntryState::Held) continue;
+    if (MouseClick(kMouseLeft)) {
+      if (!strip.mouse_in) {
+        if (world.inventoryArmed) {
+          // Nothing in the scene took the click: the item does not fit there.
+          sounds.play("wrong");
+          ShowSceneMessage("wrong" + std::to_string(1 + Random(5)));
+          ReleaseHeldItem();
+        }
+      } else {
+        SetState(entry, EntryState::Normal);
+        sounds.play("cancel");
+        ClearMouseState();
+      }
+    }
+    if (SlotShown(i)) DrawInSlot(entry, SlotX(strip, i), SlotY(strip));
+    if (StateOf(entry) == EntryState::Held)
+      DrawList.scaled_image(entry.name, 255, MouseX(), MouseY(), 0.0f, 1.0f, 1.0f);
+  }
 }
 
 }  // namespace
@@ -91,7 +265,7 @@ void TakeHeldItem(int index) {
 
 int HeldItemIndex() {
   for (std::size_t i = 0; i < world.inventory.size(); ++i)
-    if (world.inventory[i].kind == "select") return static_cast<int>(i);
+    if (StateOf(world.inventory[i]) == EntryState::Held) return static_cast<int>(i);
   return -1;
 }
 
@@ -101,112 +275,21 @@ void ReleaseHeldItem() {
   SceneObject& entry = world.inventory[static_cast<std::size_t>(held)];
   entry.x = MouseX();
   entry.y = MouseY();
-  entry.kind = "release";
+  SetState(entry, EntryState::Returning);
 }
 
 bool InventoryLabelShown(const SceneObject& entry) {
-  return entry.kind == "normal" && entry.timer >= kLabelDelay;
+  return StateOf(entry) == EntryState::Normal && entry.timer >= kLabelDelay;
 }
 
 void InventoryStrip(float origin_x, float origin_y) {
-  ObjectList& inventory = world.inventory;
-  const float left_arrow_x = origin_x - kArrowWidth;
-  const float right_arrow_x = origin_x + kStripWidth;
-  DrawList.image("garr", 255, left_arrow_x, origin_y);
-  DrawList.image("garr", 255, right_arrow_x, origin_y, kWhite, BLEND_NORMAL, FX_MIRROR_X);
-  for (int v = 0; v < kSlots; ++v)
-    DrawList.scaled_image("ginv", 255, origin_x + kSlot / 2 + kSlot * static_cast<float>(v),
-                          origin_y + kSlot / 2, 0.0f, 1.0f, 1.0f);
-
-  if (HeldItemIndex() >= 0 && MouseClick(kMouseRight)) {
-    ReleaseHeldItem();
-    sounds.play("cancel");
-  }
-
-  const bool covered = LevelCovered();
-  const int count = static_cast<int>(inventory.size());
-  if (!covered && count > kSlots) {
-    struct Arrow {
-      float x;
-      uint32_t effects;
-      int step;
-    };
-    for (const Arrow arrow : {Arrow{left_arrow_x, 0, -1}, Arrow{right_arrow_x, FX_MIRROR_X, 1}}) {
-      if (!mouse_in_rect(arrow.x, origin_y, kArrowWidth, kSlot)) continue;
-      DrawList.image("garr", 255, arrow.x, origin_y, kWhite, BLEND_ADD, arrow.effects);
-      if (MouseClick(kMouseLeft)) {
-        sounds.play("ui_click");
-        world.inventoryScroll = std::clamp(world.inventoryScroll + arrow.step, 0, count - kSlots);
-        // The arrow took the click: a held entry is not used on anything.
-        ClearMouseState();
-      }
-    }
-  }
-  const bool any_new = std::any_of(inventory.begin(), inventory.end(),
-                                   [](const SceneObject& e) { return e.kind == "new"; });
-  if (any_new && count > kSlots) world.inventoryScroll = count - kSlots;
-
-  const bool popup_up = WindowVisible("wnd_popup");
-  const bool in_strip = mouse_in_rect(origin_x, origin_y, kStripWidth, kSlot);
-  const float sy = origin_y + kSlot / 2;
-  auto slot_x = [&](std::size_t i) {
-    return origin_x + kSlot / 2 + kSlot * static_cast<float>(static_cast<int>(i) -
-                                                             world.inventoryScroll);
-  };
-  auto slot_shown = [&](std::size_t i) {
-    const int v = static_cast<int>(i) - world.inventoryScroll;
-    return v >= 0 && v < kSlots;
-  };
-
-  for (std::size_t i = 0; i < inventory.size(); ++i) {
-    SceneObject& entry = inventory[i];
-    const float sx = slot_x(i);
-    UpdateAndDraw(entry.particles);
-    if (!popup_up && IsFlying(entry)) Fly(entry, sx, sy);
-    if (entry.kind != "normal") continue;
-    if (!covered && in_strip && mouse_in_rect(sx - kSlot / 2, origin_y, kSlot, kSlot)) {
-      entry.timer = std::min(entry.timer + 1.0f, kLabelDelay);
-      world.cursor = Cursor::Hand;
-      if (InventoryLabelShown(entry)) DrawLabel(entry, sx, origin_y);
-      if (MouseClick(kMouseLeft) && HeldItemIndex() < 0) {
-        sounds.play("select");
-        entry.kind = "select";
-        ClearMouseState();
-      }
-    } else {
-      entry.timer = 0.0f;
-    }
-    if (slot_shown(i)) DrawInSlot(entry, sx, sy);
-  }
-
-  for (std::size_t i = 0; i < inventory.size(); ++i) {
-    SceneObject& entry = inventory[i];
-    const bool held = entry.kind == "select";
-    if (!held && entry.kind != "release") continue;
-    world.cursor = Cursor::Hand;
-    if (covered) {
-      entry.kind = "normal";
-      continue;
-    }
-    if (!held) continue;
-    if (MouseClick(kMouseLeft)) {
-      if (!in_strip) {
-        if (world.inventoryArmed) {
-          // Nothing in the scene took the click: the item does not fit there.
-          sounds.play("wrong");
-          ShowSceneMessage("wrong" + std::to_string(1 + Random(5)));
-          ReleaseHeldItem();
-        }
-      } else {
-        entry.kind = "normal";
-        sounds.play("cancel");
-        ClearMouseState();
-      }
-    }
-    if (slot_shown(i)) DrawInSlot(entry, slot_x(i), sy);
-    if (entry.kind == "select")
-      DrawList.scaled_image(entry.name, 255, MouseX(), MouseY(), 0.0f, 1.0f, 1.0f);
-  }
+  const Strip strip = StripAt(origin_x, origin_y);
+  DrawStripFrame(strip);
+  PutBackOnRightClick();
+  ScrollByArrows(strip);
+  ShowNewestEntries();
+  RestingEntries(strip);
+  HeldAndReturningEntries(strip);
   world.inventoryArmed = true;
 }
 
