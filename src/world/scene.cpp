@@ -352,6 +352,100 @@ void Panel() {
   }
 }
 
+// --- The steps of the level frame -------------------------------------------------------
+
+// A playing level is seen straight on; the document and scripted scenes keep
+// the view they set.
+void ResetViewWhenPlaying() {
+  if (!world.documentMode && world.interactive) {
+    world.view.x = 0.0f;
+    world.view.y = 0.0f;
+    world.view.angle = 0.0f;
+    world.view.zoom_x = 1.0f;
+    world.view.zoom_y = 1.0f;
+  }
+  DrawList.camera(&world.view);
+}
+
+// F1 switches the editor, H recharges the hint: the developer's profile only.
+void DeveloperKeys() {
+  if (!IsDeveloperProfile()) return;
+  if (KeyPress(key::kF1)) world.editMode = !world.editMode;
+  if (KeyPress(kKeyH)) {
+    world.hintRecharging = true;
+    world.hintCharge = 0.0f;
+  }
+}
+
+void DrawLevel() {
+  DrawList.image("lev_bg", 255, 0.0f, 0.0f);
+  for (const SceneObject& o : world.objects)
+    if (IsDrawnKind(o.kind)) DrawList.scaled_image(o.name, 255, o.x, o.y, 0.0f, 1.0f, 1.0f);
+}
+
+// Things that matter glint now and then; while a script holds the level only
+// the object it allows does.
+void Glints() {
+  for (std::size_t i = 0; i < world.objects.size(); ++i) {
+    SceneObject& o = world.objects[i];
+    if (!ShowsGlints(o)) continue;
+    if (!world.interactive && static_cast<int>(i) != world.allowedA) continue;
+    o.timer += 1.0f;
+    if (o.timer > static_cast<float>(500 + Random(500))) {
+      o.timer = -static_cast<float>(Random(500));
+      if (o.glint && o.mark == 0) EmitGlint(o.particles, o.x, o.y);
+    }
+    UpdateAndDraw(o.particles);
+  }
+}
+
+// Stars rise from every hidden-object entrance.
+void HiddenObjectSparkles() {
+  if (!world.interactive) return;
+  for (SceneObject& o : world.objects) {
+    if (o.kind != "hobject") continue;
+    o.timer += 1.0f;
+    if (o.timer > 5.0f) {
+      o.timer = 0.0f;
+      EmitStar(o.particles, o.x, o.y);
+    }
+    UpdateAndDraw(o.particles);
+  }
+}
+
+// The level's script may hold the level, allowing one or two objects; the
+// guide holds it while it waits for its first steps.
+void RunLevelScript() {
+  world.allowedA = -1;
+  world.allowedB = -1;
+  world.interactive = true;
+  if (g_story.area_script != nullptr) g_story.area_script();
+  const PlayerOptions& options = CurrentProfiles().options;
+  if (WindowVisible("wnd_instr") &&
+      (options.tutorial_step < 3 ||
+       (options.tutorial_step == 7 && FindInventoryEntry("scarecrow_head") >= 0)))
+    world.interactive = false;
+}
+
+// Ghosts that can be photographed circle their place while nothing covers
+// the level.
+void GhostsToCatch() {
+  if (gui_modal != -1) return;
+  for (SceneObject& o : world.objects) {
+    if (o.kind != "ghost_catch") continue;
+    o.orbit += kGhostOrbitStep;
+    EmitGhost(o.particles, o.x, o.y, o.orbit);
+    UpdateAndDraw(o.particles);
+  }
+}
+
+void LevelFadeIn() {
+  if (world.levelFade <= 0) return;
+  DrawList.filled_rect(static_cast<uint8_t>(world.levelFade), kBlack, 0.0f, 0.0f, 1024.0f,
+                       768.0f, BLEND_NORMAL);
+  world.levelFade = std::max(world.levelFade - kLevelFadeStep, 0);
+}
+
 }  // namespace
 
 // --- Loading and saving -----------------------------------------------------------------
@@ -458,81 +552,18 @@ void GameWindowProcedure() {
 }
 
 void SceneFrame() {
-  if (!world.documentMode && world.interactive) {
-    world.view.x = 0.0f;
-    world.view.y = 0.0f;
-    world.view.angle = 0.0f;
-    world.view.zoom_x = 1.0f;
-    world.view.zoom_y = 1.0f;
-  }
-  DrawList.camera(&world.view);
-
-  if (IsDeveloperProfile()) {
-    if (KeyPress(key::kF1)) world.editMode = !world.editMode;
-    if (KeyPress(kKeyH)) {
-      world.hintRecharging = true;
-      world.hintCharge = 0.0f;
-    }
-  }
+  ResetViewWhenPlaying();
+  DeveloperKeys();
   if (world.levelName.empty()) return;
-
-  DrawList.image("lev_bg", 255, 0.0f, 0.0f);
-  for (const SceneObject& o : world.objects)
-    if (IsDrawnKind(o.kind)) DrawList.scaled_image(o.name, 255, o.x, o.y, 0.0f, 1.0f, 1.0f);
-
-  for (std::size_t i = 0; i < world.objects.size(); ++i) {
-    SceneObject& o = world.objects[i];
-    if (!ShowsGlints(o)) continue;
-    if (!world.interactive && static_cast<int>(i) != world.allowedA) continue;
-    o.timer += 1.0f;
-    if (o.timer > static_cast<float>(500 + Random(500))) {
-      o.timer = -static_cast<float>(Random(500));
-      if (o.glint && o.mark == 0) EmitGlint(o.particles, o.x, o.y);
-    }
-    UpdateAndDraw(o.particles);
-  }
-  if (world.interactive) {
-    for (SceneObject& o : world.objects) {
-      if (o.kind != "hobject") continue;
-      o.timer += 1.0f;
-      if (o.timer > 5.0f) {
-        o.timer = 0.0f;
-        EmitStar(o.particles, o.x, o.y);
-      }
-      UpdateAndDraw(o.particles);
-    }
-  }
-
-  world.allowedA = -1;
-  world.allowedB = -1;
-  world.interactive = true;
-  if (g_story.area_script != nullptr) g_story.area_script();
-  const PlayerOptions& options = CurrentProfiles().options;
-  if (WindowVisible("wnd_instr") &&
-      (options.tutorial_step < 3 ||
-       (options.tutorial_step == 7 && FindInventoryEntry("scarecrow_head") >= 0)))
-    world.interactive = false;
-
+  DrawLevel();
+  Glints();
+  HiddenObjectSparkles();
+  RunLevelScript();
   world.hoverName.clear();
-
-  if (gui_modal == -1) {
-    for (SceneObject& o : world.objects) {
-      if (o.kind != "ghost_catch") continue;
-      o.orbit += kGhostOrbitStep;
-      EmitGhost(o.particles, o.x, o.y, o.orbit);
-      UpdateAndDraw(o.particles);
-    }
-  }
-
-  if (world.levelFade > 0) {
-    DrawList.filled_rect(static_cast<uint8_t>(world.levelFade), kBlack, 0.0f, 0.0f, 1024.0f,
-                         768.0f, BLEND_NORMAL);
-    world.levelFade = std::max(world.levelFade - kLevelFadeStep, 0);
-  }
-
+  GhostsToCatch();
+  LevelFadeIn();
   if (fade_level == 0 && world.levelFade == 0 && !world.editMode && gui_modal == -1)
     Interaction();
-
   Panel();
   HintMeterStep();
 }
