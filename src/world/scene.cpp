@@ -1,4 +1,5 @@
-// The scene runtime: the level frame, its objects and the game panel.
+// The scene runtime: the level frame, interaction with its objects, walking
+// through exits, openings of close-ups, puzzles and scenes, and the game panel.
 #include "world/scene.h"
 
 #include <algorithm>
@@ -21,9 +22,6 @@
 namespace {
 
 StoryHooks g_story;
-
-// Where a new game begins.
-constexpr const char* kStartLevel = "intro";
 
 constexpr int kKeyH = 0x23;
 
@@ -87,18 +85,6 @@ void SetCursor(Cursor kind) {
   if (kind != Cursor::Arrow) world.cursor = kind;
 }
 
-void ResetObjectForPlay(SceneObject& o) {
-  o.state = 0;
-  o.mark = 0;
-  o.timer = 0.0f;
-  o.angle = 0.0f;
-  o.aux = 0.0f;
-  o.orbit = 0.0f;
-  o.particles.count = 0;
-  o.glint = ShowsGlints(o);
-  // Each glinting object starts at its own point of the cycle.
-  if (o.glint) o.timer = -static_cast<float>(Random(500));
-}
 
 // Where a photographed ghost flies: just right of and below the diary button.
 void DiaryTarget(float& x, float& y) {
@@ -448,102 +434,6 @@ void LevelFadeIn() {
 
 }  // namespace
 
-// --- Loading and saving -----------------------------------------------------------------
-
-namespace {
-
-// The run-time part of entering a level whose objects are in place.
-void StartLevel() {
-  world.view = View{};
-  for (SceneObject& o : world.objects) ResetObjectForPlay(o);
-  world.documentMode = false;
-  DrawList.clear();
-  ambience.stop_all();
-  if (sounds.is_playing("energy")) sounds.stop("energy");
-  // The story's screens have their music only; the flight keeps its wind.
-  if (!IsStoryScreen(world.levelName) || world.levelName == "flight")
-    ambience.play(world.levelName, true);
-  const PlayerOptions& options = CurrentProfiles().options;
-  if (options.tutorial_step >= 1 && options.tutorial_step <= 7) {
-    ShowWindow("wnd_instr", true);
-    ShowWindow("btn_yes", false);
-    ShowWindow("btn_no", false);
-  }
-  if (world.levelName == "hotel" && !options.tutorial_offered) {
-    world.tasks.add_new("task_house", "main");
-    // The first visit offers the guided tutorial.
-    ShowWindow("wnd_instr", true);
-    ShowWindow("btn_yes", true);
-    ShowWindow("btn_no", true);
-  }
-  world.popup.active = false;
-}
-
-// Reads the player's copy of the level whole and enters it; false (logged)
-// when the copy cannot be read, with nothing changed.
-bool EnterLevelCopy(const std::string& level) {
-  BlockTable blocks;
-  try {
-    ReadLevelCopy(level, blocks);
-  } catch (const ObjectListError& error) {
-    LogLine(std::string("SCENE: cannot enter \"") + level + "\": " + error.what(), true);
-    return false;
-  }
-  InstallLevelObjects(level, blocks, false);
-  StartLevel();
-  return true;
-}
-
-// A copy of a level the game has is damaged: the saved game starts afresh
-// from the shipped files, as the start-up check does, and the player is put
-// where a new game begins.
-bool RecoverAndEnterStart() {
-  RecoverDamagedProfile();
-  ShowMessageBox("crash");
-  return EnterLevelCopy(CurrentProfiles().current_level);
-}
-
-}  // namespace
-
-void LoadLevel(bool shipped) {
-  ReadLevelObjects(shipped);
-  StartLevel();
-}
-
-bool SaveLevel(bool shipped) {
-  if (world.levelName.empty()) return true;
-  try {
-    WriteLevelObjects(shipped);
-  } catch (const ObjectListError& error) {
-    LogLine(std::string("SAVE: the level was not saved: ") + error.what(), true);
-    return false;
-  }
-  return true;
-}
-
-bool ChangeLevel(const std::string& level, LeaveLevel leave) {
-  // The new level is read whole before anything of the old one is touched.
-  BlockTable blocks;
-  try {
-    ReadLevelCopy(level, blocks);
-  } catch (const ObjectListError& error) {
-    LogLine(std::string("SCENE: cannot enter \"") + level + "\": " + error.what(), true);
-    if (LevelIsShipped(level)) return RecoverAndEnterStart();
-    // No such level at all: the player stays in the level they are in, or,
-    // coming from the menu, starts where a new game does.
-    ShowMessageBox("level_missing");
-    if (leave == LeaveLevel::Save && !world.levelName.empty()) return false;
-    return EnterLevelCopy(kStartLevel) || RecoverAndEnterStart();
-  }
-  if (leave == LeaveLevel::Save && !SaveLevel(false)) {
-    ShowMessageBox("save_failed");
-    return false;
-  }
-  InstallLevelObjects(level, blocks, false);
-  StartLevel();
-  return true;
-}
-
 // --- The frame ----------------------------------------------------------------------------
 
 void GameWindowProcedure() {
@@ -566,78 +456,6 @@ void SceneFrame() {
     Interaction();
   Panel();
   HintMeterStep();
-}
-
-// --- Objects ------------------------------------------------------------------------------
-
-void AddSceneObject(std::string_view name, std::string_view kind, float x, float y) {
-  const int ghost = FindSceneObjectByKind("ghost_catch");
-  if (ghost >= 0 && world.objects[static_cast<std::size_t>(ghost)].name == name) {
-    // The same ghost is already on its way to the diary.
-    sounds.stop("camera");
-    return;
-  }
-  SceneObject* o = AppendSceneObject(world.objects, name, kind, x, y);
-  if (o == nullptr) {
-    LogLine("SCENE: the level is full, \"" + std::string(name) + "\" left out", true);
-    return;
-  }
-  o->glint = o->kind == "item";
-}
-
-void RemoveSceneObject(int index) {
-  if (index < 0) return;
-  world.objects.remove_at(static_cast<std::size_t>(index));
-}
-
-void RemoveObjectUnderMouse() {
-  for (std::size_t i = 0; i < world.objects.size(); ++i)
-    if (MouseOverObject(world.objects[i])) {
-      world.objects.remove_at(i);
-      return;
-    }
-}
-
-namespace {
-
-template <typename Match>
-int FindIn(const ObjectList& list, Match match) {
-  for (std::size_t i = 0; i < list.size(); ++i)
-    if (match(list[i])) return static_cast<int>(i);
-  return -1;
-}
-
-}  // namespace
-
-int FindSceneObject(std::string_view name) {
-  return FindIn(world.objects, [&](const SceneObject& o) { return o.name == name; });
-}
-
-int FindSceneObjectByKind(std::string_view kind) {
-  return FindIn(world.objects, [&](const SceneObject& o) { return o.kind == kind; });
-}
-
-int FindSceneObjectByPrefix(std::string_view prefix) {
-  return FindIn(world.objects, [&](const SceneObject& o) { return o.name.starts_with(prefix); });
-}
-
-int FindHiddenObject(std::string_view name) {
-  return FindIn(world.sceneObjects, [&](const SceneObject& o) { return o.name == name; });
-}
-
-int FindInventoryEntry(std::string_view name) {
-  return FindIn(world.inventory, [&](const SceneObject& o) { return o.name == name; });
-}
-
-std::string_view ShortName(std::string_view name) {
-  return name.size() < 2 ? std::string_view() : name.substr(2);
-}
-
-int DiaryIndexOf(std::string_view name) {
-  const TF_list& pages = world.diary.pages;
-  for (std::size_t i = 0; i < pages.size(); ++i)
-    if (pages[i] == name) return static_cast<int>(i);
-  return -1;
 }
 
 // --- Hit tests and openings ---------------------------------------------------------------
@@ -700,6 +518,19 @@ void EnterHiddenObjectScene(int index) {
 }
 
 void SetStoryHooks(const StoryHooks& hooks) { g_story = hooks; }
+
+void ResetObjectForPlay(SceneObject& o) {
+  o.state = 0;
+  o.mark = 0;
+  o.timer = 0.0f;
+  o.angle = 0.0f;
+  o.aux = 0.0f;
+  o.orbit = 0.0f;
+  o.particles.count = 0;
+  o.glint = ShowsGlints(o);
+  // Each glinting object starts at its own point of the cycle.
+  if (o.glint) o.timer = -static_cast<float>(Random(500));
+}
 
 bool LevelCovered() {
   for (const char* name : {"wnd_pause", "wnd_diary", "wnd_popup", "wnd_help", "wnd_opt"})

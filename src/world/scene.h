@@ -81,3 +81,12 @@ struct StoryHooks {
   void (*area_script)() = nullptr;
 };
 void SetStoryHooks(const StoryHooks& hooks);
+
+// A copy of a level or scene the game has is damaged: the saved game starts
+// afresh from the shipped files ("crash" shown) and the player is put where a
+// new game begins. False when even that could not be entered.
+bool RecoverAndEnterStart();
+
+// An object as it enters play with its level: marks, timers, angles and
+// particles cleared; a glinting object starts its cycle at a random point.
+void ResetObjectForPlay(SceneObject& o);
