@@ -1,8 +1,6 @@
 // The exit link reaches xdg-open as one argument, never through a shell.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -11,12 +9,13 @@
 #include <thread>
 
 #include "app/shell.h"
+#include "support/temp_files.h"
 
 namespace fs = std::filesystem;
 
 TEST(ExitLink, TheLinkIsHandedOverAsOneArgumentWithoutAShell) {
-  const fs::path dir = fs::temp_directory_path() / ("quillmoor_link_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  const fs::path dir = MakeTempFolder("quillmoor_link");
+  ASSERT_FALSE(dir.empty());
   const fs::path record = dir / "args";
   const fs::path opener = dir / "xdg-open";
   {

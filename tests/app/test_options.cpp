@@ -46,14 +46,6 @@ void OnTheMenuWithOnePlayer() {
   profiles.current_player = "Ann";
 }
 
-void PressKey(int code) {
-  InputEvent down;
-  down.type = InputEvent::Type::KeyDown;
-  down.code = code;
-  down.system = code == key::kAlt;
-  EngineHandleInput(down);
-}
-
 TEST_F(Options, TheMenuButtonOpensTheWindowWithTheCurrentVolumesAndOptions) {
   Run(1280, 1024, false, [] {
     OnTheMenuWithOnePlayer();
@@ -156,8 +148,8 @@ TEST_F(Options, AltEnterFlipsFullScreenAndIsRefusedOnASmallDesktop) {
     CurrentProfiles().options.fullscreen = false;
     FullScreenKeyToggle();  // no keys: nothing happens
     EXPECT_FALSE(EngineFullscreen());
-    PressKey(key::kAlt);
-    PressKey(key::kEnter);
+    SendKeyDown(key::kAlt, true);
+    SendKeyDown(key::kEnter);
     FullScreenKeyToggle();
     EXPECT_TRUE(CurrentProfiles().options.fullscreen);
     EXPECT_TRUE(EngineFullscreen());
@@ -173,8 +165,8 @@ TEST_F(Options, AltEnterFlipsFullScreenAndIsRefusedOnASmallDesktop) {
   Run(1024, 768, false, [] {
     OnTheMenuWithOnePlayer();
     CurrentProfiles().options.fullscreen = true;
-    PressKey(key::kAlt);
-    PressKey(key::kEnter);
+    SendKeyDown(key::kAlt, true);
+    SendKeyDown(key::kEnter);
     FullScreenKeyToggle();
     EXPECT_TRUE(CurrentProfiles().options.fullscreen);
     EXPECT_TRUE(WindowVisible("wnd_msg"));

@@ -38,12 +38,7 @@ void OverTheMenu() {
 
 // Types the name into the open dialog and lets the edit take it.
 void TypeName(const std::string& name) {
-  for (char c : name) {
-    InputEvent typed;
-    typed.type = InputEvent::Type::Char;
-    typed.codepoint = static_cast<unsigned char>(c);
-    EngineHandleInput(typed);
-  }
+  SendText(name);
   // The edit takes the text on the first tick, the buttons follow on the next.
   GameSteps(2);
 }
@@ -218,9 +213,7 @@ TEST_F(ProfileDialog, OnlyItsOwnWindowsGetControlsAndTheSignpostOpensIt) {
       EXPECT_EQ(gui_get(name)->parent, dconf) << name;
     GameSteps(1);
     EngineSetCursorLogical(520, 700);
-    InputEvent down;
-    down.type = InputEvent::Type::ButtonDown;
-    EngineHandleInput(down);
+    SendButtonDown();
     GameSteps(1);
     EXPECT_TRUE(WindowVisible("wnd_prof"));
     EXPECT_TRUE(gui_get("btn_8")->disabled);

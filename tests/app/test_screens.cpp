@@ -40,14 +40,10 @@ TEST_F(Screens, LosingFocusOverALevelShowsThePauseWindowAndAClickClosesIt) {
     ShowWindow("wnd_pause", true);
     GameSteps(1);
     EngineSetCursorLogical(500, 400);
-    InputEvent down;
-    down.type = InputEvent::Type::ButtonDown;
-    EngineHandleInput(down);
+    SendButtonDown();
     GameSteps(2);  // the first pass swallows the click that opened the window
-    InputEvent up;
-    up.type = InputEvent::Type::ButtonUp;
-    EngineHandleInput(up);
-    EngineHandleInput(down);
+    SendButtonUp();
+    SendButtonDown();
     GameSteps(1);
     EXPECT_FALSE(WindowVisible("wnd_pause"));
   });

@@ -11,6 +11,7 @@
 #include "engine/archive.h"
 #include "engine/log.h"
 #include "engine/save_file.h"
+#include "support/temp_files.h"
 
 namespace {
 
@@ -26,9 +27,9 @@ struct Member {
 class Archive : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string name = (fs::temp_directory_path() / "archive_test_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(name.data()), nullptr);
-    folder_ = name + "/";
+    const fs::path folder = MakeTempFolder("archive_test");
+    ASSERT_FALSE(folder.empty());
+    folder_ = folder.string() + "/";
     log_path_ = folder_ + "log.txt";
     LogOpen(log_path_, 0.0);
   }

@@ -21,6 +21,7 @@
 #include "engine/engine.h"
 #include "engine/log.h"
 #include "engine/vorbis.h"
+#include "support/temp_files.h"
 
 namespace fs = std::filesystem;
 
@@ -131,10 +132,9 @@ class Audio : public ::testing::Test {
     EngineSettings settings;
     settings.headless = true;
     EngineConfigure(settings);
-    dir_ = fs::temp_directory_path() /
-           ("quillmoor_audio_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = MakeTempFolder(std::string("quillmoor_audio_") +
+                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    ASSERT_FALSE(dir_.empty());
     ClockStart(true);
     ASSERT_TRUE(LogOpen((dir_ / "log.txt").string(), 0.0));
     ASSERT_TRUE(StartSound());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "support/input.h"
 
 namespace {
 
@@ -20,10 +21,6 @@ void OnTick() { ++g_ticks; }
 void Loop() {
   g_events.push_back("loop");
   g_scenario();
-}
-
-void Steps(int n) {
-  for (int i = 0; i < n && EngineRunning(); ++i) EngineStep();
 }
 
 class Engine : public ::testing::Test {
@@ -61,7 +58,7 @@ TEST_F(Engine, StartLoadsRunsTheLoopAndCallsExitOnce) {
 TEST_F(Engine, TimersRunOncePerTenMillisecondsOfTheVirtualClock) {
   AddTimer(OnTick, 10);
   g_scenario = [] {
-    Steps(100);
+    GameSteps(100);
     EXPECT_EQ(g_ticks, 100);
     EXPECT_DOUBLE_EQ(GetTicks(), 1000.0);
     StopEngine();
@@ -73,14 +70,14 @@ TEST_F(Engine, LosingFocusPausesTimersAndRegainingItReplaysNothing) {
   EnableOption(OPT_PAUSE_INACTIVE);
   AddTimer(OnTick, 10);
   g_scenario = [] {
-    Steps(10);
+    GameSteps(10);
     EngineSetFocus(false);
     EXPECT_TRUE(EnginePaused());
-    Steps(50);
+    GameSteps(50);
     EXPECT_EQ(g_ticks, 10);
     EngineSetFocus(true);
     EXPECT_FALSE(EnginePaused());
-    Steps(10);
+    GameSteps(10);
     EXPECT_EQ(g_ticks, 20) << "the paused half second must not be replayed";
     StopEngine();
   };
@@ -92,7 +89,7 @@ TEST_F(Engine, WithoutPauseInactiveTheGameRunsOnWhileUnfocused) {
   AddTimer(OnTick, 10);
   g_scenario = [] {
     EngineSetFocus(false);
-    Steps(10);
+    GameSteps(10);
     EXPECT_EQ(g_ticks, 10);
     StopEngine();
   };
@@ -115,13 +112,8 @@ TEST_F(Engine, FocusMessagesAreIgnoredWhileMinimised) {
 
 TEST_F(Engine, RegainingFocusClearsHeldKeysAndClicks) {
   g_scenario = [] {
-    InputEvent down;
-    down.type = InputEvent::Type::ButtonDown;
-    EngineHandleInput(down);
-    InputEvent key_down;
-    key_down.type = InputEvent::Type::KeyDown;
-    key_down.code = 0x1E;
-    EngineHandleInput(key_down);
+    SendButtonDown();
+    SendKeyDown(0x1E);
     EngineSetFocus(false);
     EngineSetFocus(true);
     EXPECT_FALSE(MouseClick(0));
@@ -150,10 +142,10 @@ TEST_F(Engine, APressActsWhereThePointerWasPressedEvenIfItMovedOnInTheSameFrame)
     event(InputEvent::Type::ButtonDown, 0);
     event(InputEvent::Type::MouseMove, 700);
     event(InputEvent::Type::ButtonUp, 0);
-    Steps(1);
+    GameSteps(1);
     EXPECT_FLOAT_EQ(MouseX(), 300.0f);
     // The next frame sees where the pointer went.
-    Steps(1);
+    GameSteps(1);
     EXPECT_FLOAT_EQ(MouseX(), 700.0f);
     StopEngine();
   };
@@ -195,7 +187,7 @@ TEST_F(Engine, TheLogicalScreenFollowsTheWindowAndItsBars) {
     EXPECT_EQ(EngineQuery(Q_OFFSET_Y), 0);
     EXPECT_EQ(EngineQuery(Q_VIEWPORT_WIDTH), 1024);
     EngineSetCursorLogical(512.0f, 384.0f);
-    Steps(1);
+    GameSteps(1);
     EXPECT_FLOAT_EQ(MouseX(), 512.0f);
     EXPECT_FLOAT_EQ(MouseY(), 384.0f);
     // Going to a window: the mapping follows the new client area.

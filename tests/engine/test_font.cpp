@@ -3,7 +3,6 @@
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
-#include <unistd.h>  // getpid
 
 #include <array>
 #include <bit>
@@ -17,6 +16,7 @@
 #include "engine/font.h"
 #include "engine/log.h"
 #include "support/screen_fixture.h"
+#include "support/temp_files.h"
 
 namespace {
 
@@ -97,14 +97,6 @@ class Letters : public ::testing::Test {
   return ::testing::AssertionFailure()
          << "word \"" << word.text << "\" at (" << word.x << ", " << word.y << "), wanted \""
          << text << "\" at (" << x << ", " << y << ")";
-}
-
-std::filesystem::path ScratchFolder(const char* name) {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("quillmoor_font_" + std::to_string(getpid()) + "_" + name);
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir;
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
@@ -434,7 +426,7 @@ TEST_F(Letters, ManyWordsAllFindTheirPlace) {
 // --- Loading ----------------------------------------------------------------------------
 
 TEST(FontLoad, MissingAndForeignFilesGiveNoFontAndOneLogLine) {
-  const auto dir = ScratchFolder("load");
+  const auto dir = MakeTempFolder("quillmoor_font_load");
   const auto log = dir / "log.txt";
   WriteFile(dir / "other.zfi", FontBytes(1, 10, 0, {}, {}, "QMR_FONT_INFY"));
   WriteFile(dir / "short.zfi", FontBytes(1, 10, 0, {{.codepoint = 'a'}}).substr(0, 60));
@@ -464,7 +456,7 @@ class FontDrawing : public HeadlessScreen {
  protected:
   void SetUp() override {
     HeadlessScreen::SetUp();
-    dir_ = ScratchFolder("draw");
+    dir_ = MakeTempFolder("quillmoor_font_draw");
   }
   void TearDown() override {
     FreeAllFonts();

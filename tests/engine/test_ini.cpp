@@ -4,14 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>  // mkdtemp
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "engine/name_hash.h"
+#include "support/temp_files.h"
 
 namespace {
 
@@ -35,9 +34,8 @@ class Ini : public ::testing::Test {
   void SetUp() override {
     IniClear();
     IniResetRefusedPaths();
-    std::string name = (fs::temp_directory_path() / "ini_test_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(name.data()), nullptr);
-    folder_ = name;
+    folder_ = MakeTempFolder("ini_test");
+    ASSERT_FALSE(folder_.empty());
   }
   // Loads text into the document the way the game does, through a file.
   void LoadText(std::string_view text) {

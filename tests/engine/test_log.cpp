@@ -7,6 +7,7 @@
 
 #include "engine/clock.h"
 #include "engine/log.h"
+#include "support/temp_files.h"
 
 TEST(Log, TimeStampsArePaddedToEightDigitsWithOneBlank) {
   EXPECT_EQ(LogTimeStamp(5), "[00000005ms] ");
@@ -21,8 +22,9 @@ TEST(Log, TimeStampsPastEightDigitsAreAFixedTextWithoutBlank) {
 }
 
 TEST(Log, TheFileStartsWithTheBannerAndEndsEveryLineWithCrLf) {
-  const std::string path =
-      (std::filesystem::temp_directory_path() / "quillmoor_test_log.txt").string();
+  const std::filesystem::path folder = MakeTempFolder("quillmoor_log");
+  ASSERT_FALSE(folder.empty());
+  const std::string path = (folder / "log.txt").string();
   ClockStart(true);
   ClockAdvance(40.0);
   ASSERT_TRUE(LogOpen(path, ClockNow()));
@@ -48,7 +50,7 @@ TEST(Log, TheFileStartsWithTheBannerAndEndsEveryLineWithCrLf) {
   EXPECT_EQ(LogBannerLine().size(), 33u);
   EXPECT_EQ(LogBannerLine().substr(0, 4), "=== ");
   EXPECT_EQ(LogBannerLine().substr(29), " ===");
-  std::filesystem::remove(path);
+  std::filesystem::remove_all(folder);
 }
 
 TEST(Log, AnUncreatableFileLeavesTheLogClosed) {

@@ -15,6 +15,7 @@
 #include "engine/log.h"
 #include "engine/render.h"
 #include "engine/screen.h"
+#include "support/temp_files.h"
 
 namespace {
 
@@ -84,14 +85,15 @@ void Clear() {
 }
 
 struct LogCapture {
-  std::string path = (std::filesystem::temp_directory_path() / "quillmoor_render_log.txt").string();
+  std::filesystem::path folder = MakeTempFolder("quillmoor_render");
+  std::string path = (folder / "log.txt").string();
   LogCapture() { LogOpen(path, 0.0); }
   std::string Text() {
     LogClose();
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    std::filesystem::remove(path);
+    std::filesystem::remove_all(folder);
     return text.str();
   }
 };

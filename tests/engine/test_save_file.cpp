@@ -13,6 +13,8 @@
 #include <fstream>
 #include <string>
 
+#include "support/temp_files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -20,9 +22,8 @@ namespace fs = std::filesystem;
 class SaveFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string name = (fs::temp_directory_path() / "save_file_test_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(name.data()), nullptr);
-    folder_ = name;
+    folder_ = MakeTempFolder("save_file_test");
+    ASSERT_FALSE(folder_.empty());
   }
   void TearDown() override { fs::remove_all(folder_); }
 

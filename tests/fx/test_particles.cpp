@@ -20,6 +20,7 @@
 #include "res/draw_list.h"
 #include "res/images.h"
 #include "support/screen_fixture.h"
+#include "support/temp_files.h"
 #include "world/world.h"
 
 namespace fs = std::filesystem;
@@ -307,8 +308,8 @@ class ParticlesOnScreen : public HeadlessScreen {
  protected:
   void SetUp() override {
     HeadlessScreen::SetUp();
-    folder = fs::temp_directory_path() / ("quillmoor_particles_" + std::to_string(::getpid()));
-    fs::create_directories(folder);
+    folder = MakeTempFolder("quillmoor_particles");
+    ASSERT_FALSE(folder.empty());
     // A 16 x 16 opaque white square.
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, 16, 16, 32, SDL_PIXELFORMAT_RGBA32);
     SDL_FillRect(s, nullptr, SDL_MapRGBA(s->format, 255, 255, 255, 255));

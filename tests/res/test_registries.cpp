@@ -5,7 +5,6 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -13,6 +12,7 @@
 #include "res/images.h"
 #include "res/sounds.h"
 #include "support/screen_fixture.h"
+#include "support/temp_files.h"
 
 namespace fs = std::filesystem;
 
@@ -38,7 +38,8 @@ class Registries : public HeadlessScreen {
  protected:
   void SetUp() override {
     HeadlessScreen::SetUp();
-    folder = fs::temp_directory_path() / ("quillmoor_registries_" + std::to_string(::getpid()));
+    folder = MakeTempFolder("quillmoor_registries");
+    ASSERT_FALSE(folder.empty());
     fs::create_directories(folder / "base");
     fs::create_directories(folder / "other");
     fs::create_directories(folder / "scene1");

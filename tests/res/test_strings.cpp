@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>  // getpid
-
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "support/temp_files.h"
 
 namespace {
 
@@ -115,8 +115,9 @@ TEST(Strings, AddNewAndSetLeaveOtherKeysAlone) {
 }
 
 TEST(Strings, LoadReadsTheFileAndFailsSoftWhenItIsMissing) {
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("strings_test_" + std::to_string(::getpid()) + ".cfg");
+  const std::filesystem::path folder = MakeTempFolder("strings_test");
+  ASSERT_FALSE(folder.empty());
+  const auto path = folder / "strings.cfg";
   std::ofstream(path, std::ios::binary) << "window_title \"Quillmoor\"\n";
   tlocfile table;
   EXPECT_TRUE(table.load(path.string()));
@@ -124,5 +125,6 @@ TEST(Strings, LoadReadsTheFileAndFailsSoftWhenItIsMissing) {
   std::filesystem::remove(path);
   EXPECT_FALSE(table.load(path.string()));
   EXPECT_EQ(table.count(), 0);
-  EXPECT_FALSE(table.load(std::filesystem::temp_directory_path().string()));
+  EXPECT_FALSE(table.load(folder.string()));
+  std::filesystem::remove_all(folder);
 }

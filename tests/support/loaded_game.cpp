@@ -1,8 +1,6 @@
 // The loaded-game fixture.
 #include "support/loaded_game.h"
 
-#include <unistd.h>
-
 #include "app/frame.h"
 #include "app/game_state.h"
 #include "app/shell.h"
@@ -11,6 +9,7 @@
 #include "res/images.h"
 #include "res/sounds.h"
 #include "res/strings.h"
+#include "support/temp_files.h"
 #include "ui/gui.h"
 #include "world/world.h"
 
@@ -31,9 +30,8 @@ void LoadedGame::SetUp() {
   old_dir = fs::current_path();
   fs::current_path(QUILLMOOR_TEST_GAME_DIR);
   const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  home = fs::temp_directory_path() / ("quillmoor_" + name + "_" + std::to_string(::getpid()));
-  fs::remove_all(home);
-  fs::create_directories(home);
+  home = MakeTempFolder("quillmoor_" + name);
+  ASSERT_FALSE(home.empty());
   ResetGameState();
   EngineSettings settings;
   settings.headless = true;
@@ -68,21 +66,4 @@ void LoadedGame::Run(int desktop_w, int desktop_h, bool fullscreen, void (*scena
     SetScreenOptions(1024, 768, 0, false, true);
   g_scenario = scenario;
   EngineStart(0, 0);
-}
-
-void GameSteps(int n) {
-  for (int i = 0; i < n && EngineRunning(); ++i) EngineStep();
-}
-
-void ClickAt(float x, float y) {
-  EngineSetCursorLogical(x, y);
-  InputEvent down;
-  down.type = InputEvent::Type::ButtonDown;
-  down.code = 0;
-  EngineHandleInput(down);
-  GameSteps(1);
-  InputEvent up;
-  up.type = InputEvent::Type::ButtonUp;
-  up.code = 0;
-  EngineHandleInput(up);
 }

@@ -8,6 +8,8 @@
 
 #include <filesystem>
 
+#include "support/input.h"
+
 class LoadedGame : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -18,8 +20,3 @@ class LoadedGame : public ::testing::Test {
   std::filesystem::path old_dir;
   std::filesystem::path home;
 };
-
-// Runs n engine passes (frame ticks) while the engine runs.
-void GameSteps(int n);
-// A left click at (x, y): the button goes down, one pass runs, it comes up.
-void ClickAt(float x, float y);

@@ -8,9 +8,12 @@
 #include <sstream>
 #include <string>
 
-// A new empty folder below the system's temporary folder, named after `stem`;
-// an empty path when none could be made.
-inline std::filesystem::path MakeTempFolder(const std::string& stem) {
+// A new empty folder below the system's temporary folder, named after `stem`
+// (a test's name may hold a slash, which becomes an underscore); an empty
+// path when none could be made. The caller removes it.
+inline std::filesystem::path MakeTempFolder(std::string stem) {
+  for (char& c : stem)
+    if (c == '/') c = '_';
   std::string name = (std::filesystem::temp_directory_path() / (stem + "_XXXXXX")).string();
   if (::mkdtemp(name.data()) == nullptr) return {};
   return name;

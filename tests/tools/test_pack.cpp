@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pack_folder.h"
+#include "support/temp_files.h"
 #include "tool_files.h"
 #include "zip_file.h"
 
@@ -22,9 +23,8 @@ class ArchiveFile : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = fs::temp_directory_path() / (std::string("quillmoor_pack_") + info->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
+    folder_ = MakeTempFolder(std::string("quillmoor_pack_") + info->name());
+    ASSERT_FALSE(folder_.empty());
   }
   void TearDown() override { fs::remove_all(folder_); }
 

@@ -6,7 +6,6 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -16,7 +15,9 @@
 #include "engine/font.h"
 #include "res/draw_list.h"
 #include "res/images.h"
+#include "support/input.h"
 #include "support/screen_fixture.h"
+#include "support/temp_files.h"
 #include "ui/controls.h"
 
 namespace fs = std::filesystem;
@@ -43,8 +44,8 @@ class Controls : public HeadlessScreen {
     gui_controls_reset();
     DrawList.clear();
     g_clicks = 0;
-    folder_ = fs::temp_directory_path() / ("quillmoor_controls_" + std::to_string(::getpid()));
-    fs::create_directories(folder_);
+    folder_ = MakeTempFolder("quillmoor_controls");
+    ASSERT_FALSE(folder_.empty());
     WriteOpaquePng(folder_ / "gknob.png", 20, 20);
     WriteOpaquePng(folder_ / "gmark.png", 24, 24);
     WriteOpaquePng(folder_ / "gbox.png", 24, 24);
@@ -78,19 +79,6 @@ class Controls : public HeadlessScreen {
   static void MoveTo(float x, float y) {
     EngineSetCursorLogical(x, y);
     EngineStep();  // the pass reads the cursor
-  }
-  static void Button(bool down) {
-    InputEvent e;
-    e.type = down ? InputEvent::Type::ButtonDown : InputEvent::Type::ButtonUp;
-    EngineHandleInput(e);
-  }
-  static void Type(std::string_view text) {
-    for (char c : text) {
-      InputEvent e;
-      e.type = InputEvent::Type::Char;
-      e.codepoint = static_cast<unsigned char>(c);
-      EngineHandleInput(e);
-    }
   }
   // One frame tick of the UI, as the game runs it: the pass, then the
   // mouse's one-shot flags are spent.
@@ -130,10 +118,10 @@ TEST_F(Controls, AButtonGreetsTheMouseOncePerEntryAndClicksOnce) {
   Tick();
   EXPECT_TRUE(b.hover) << "staying over it is not a new entry";
 
-  Button(true);
+  SendButtonDown();
   Tick();
   Tick();  // held: still one click
-  Button(false);
+  SendButtonUp();
   EXPECT_EQ(g_clicks, 1);
 
   MoveTo(500, 500);
@@ -185,7 +173,7 @@ TEST_F(Controls, ABarSnapsToItsEndsWithinHalfAKnobAndKeepsTheKnobInside) {
   bar.graphic2 = "gknob";  // 20 wide
   const float ax = 110;
   MoveTo(ax + 195, 120);
-  Button(true);
+  SendButtonDown();
   Tick();
   EXPECT_TRUE(bar.hover);
   EXPECT_FLOAT_EQ(bar.value, 200.0f);
@@ -203,7 +191,7 @@ TEST_F(Controls, ABarSnapsToItsEndsWithinHalfAKnobAndKeepsTheKnobInside) {
   MoveTo(ax + 10, 120);
   Tick();
   EXPECT_FLOAT_EQ(bar.value, 10.0f) << "exactly half a knob is not snapped";
-  Button(false);
+  SendButtonUp();
   Tick();
   EXPECT_FLOAT_EQ(bar.value, 10.0f);
 }
@@ -216,30 +204,30 @@ TEST_F(Controls, ABarDragIsArmedOnlyByAClickOnItAndReportsTheReleaseThere) {
   const float ax = 110;
 
   MoveTo(50, 50);
-  Button(true);
+  SendButtonDown();
   Tick();
   MoveTo(ax + 150, 120);
   Tick();
   EXPECT_FALSE(bar.hover) << "a press begun elsewhere does not drag";
   EXPECT_FLOAT_EQ(bar.value, 50.0f);
-  Button(false);
+  SendButtonUp();
   Tick();
   EXPECT_EQ(g_clicks, 0);
 
-  Button(true);
+  SendButtonDown();
   Tick();
-  Button(false);
+  SendButtonUp();
   Tick();
   EXPECT_EQ(g_clicks, 1) << "released on the bar after arming it";
   EXPECT_TRUE(bar.hover) << "armed until the mouse leaves";
   EXPECT_FLOAT_EQ(bar.value, 150.0f);
 
-  Button(true);
+  SendButtonDown();
   Tick();
   MoveTo(ax + 300, 120);
   Tick();
   EXPECT_FALSE(bar.hover);
-  Button(false);
+  SendButtonUp();
   Tick();
   EXPECT_EQ(g_clicks, 1) << "a release off the bar calls nothing";
 }
@@ -262,14 +250,14 @@ TEST_F(Controls, ACheckBoxSizesItselfToItsLabelAndCentresOnItsX) {
   EXPECT_EQ(DrawList[1].text_flags, 0x21u);
 
   MoveTo(ax + c.w / 2 + 2, 160);  // right of the box's true extent
-  Button(true);
+  SendButtonDown();
   Tick();
-  Button(false);
+  SendButtonUp();
   EXPECT_FALSE(c.checked);
   MoveTo(left + 2, 160);
-  Button(true);
+  SendButtonDown();
   Tick();
-  Button(false);
+  SendButtonUp();
   EXPECT_TRUE(c.checked);
   EXPECT_EQ(g_clicks, 1);
   EXPECT_EQ(Count(DRAW_IMAGE), 2) << "checked: the mark over the box";
@@ -290,9 +278,9 @@ TEST_F(Controls, AListClampsItsSelectionAndSelectsTheClickedRow) {
   MoveTo(150, 110 + lh * 1.5f);
   Tick();
   EXPECT_EQ(Count(DRAW_FILLED_RECT, 32, BLEND_ADD), 1) << "the row under the mouse";
-  Button(true);
+  SendButtonDown();
   Tick();
-  Button(false);
+  SendButtonUp();
   EXPECT_EQ(list.selected, 1);
 }
 
@@ -301,7 +289,7 @@ TEST_F(Controls, AFilteredEditKeepsOnlyLettersAndDigitsInOrder) {
   edit.filter = true;
   BeginTextInput("", -1);
   Tick();
-  Type("Anna-Lee 2\xC3\xA9!x");
+  SendText("Anna-Lee 2\xC3\xA9!x");
   Tick();
   EXPECT_EQ(edit.text, "AnnaLee2x");
   EXPECT_EQ(GetTextInput(), "AnnaLee2x");
@@ -316,7 +304,7 @@ TEST_F(Controls, AnEditDropsTheCharacterThatMakesItTooWide) {
   const Font* font = fonts.get("ui_font");
   std::string kept;
   for (int i = 0; i < 30; ++i) {
-    Type("W");
+    SendText("W");
     Tick();
     ASSERT_LE(TextWidth(font, edit.text), 100.0f) << "w - h";
     if (edit.text.size() == kept.size()) break;
@@ -324,7 +312,7 @@ TEST_F(Controls, AnEditDropsTheCharacterThatMakesItTooWide) {
   }
   EXPECT_GT(kept.size(), 1u);
   EXPECT_EQ(edit.text, kept);
-  Type("i");  // a narrower letter may still fit or not, but never overflows
+  SendText("i");  // a narrower letter may still fit or not, but never overflows
   Tick();
   EXPECT_LE(TextWidth(font, edit.text), 100.0f);
 }

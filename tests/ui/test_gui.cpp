@@ -6,6 +6,7 @@
 
 #include "engine/engine.h"
 #include "res/draw_list.h"
+#include "support/input.h"
 #include "ui/gui.h"
 
 namespace {
@@ -77,18 +78,14 @@ TEST_F(Gui, AWindowShownLaterSwallowsTheClickThatOpenedIt) {
   gui_update();  // hidden: its opening is now pending
   EXPECT_TRUE(gui_at(index).hover);
   gui_at(index).visible = true;
-  InputEvent down;
-  down.type = InputEvent::Type::ButtonDown;
-  EngineHandleInput(down);
+  SendButtonDown();
   ASSERT_TRUE(MouseClick(0));
   gui_update();
   EXPECT_FALSE(MouseClick(0)) << "the opening click must not reach the window's controls";
   EXPECT_FALSE(gui_at(index).hover);
   // Once open, a click stays for the controls.
-  InputEvent up;
-  up.type = InputEvent::Type::ButtonUp;
-  EngineHandleInput(up);
-  EngineHandleInput(down);
+  SendButtonUp();
+  SendButtonDown();
   gui_update();
   EXPECT_TRUE(MouseClick(0));
   ClearMouseState();

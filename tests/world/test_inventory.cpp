@@ -20,22 +20,6 @@ namespace {
 
 class Inventory : public LoadedGame {};
 
-constexpr int kLeft = 0;
-constexpr int kRight = 2;
-
-void Press(float x, float y, int button) {
-  EngineSetCursorLogical(x, y);
-  InputEvent down;
-  down.type = InputEvent::Type::ButtonDown;
-  down.code = button;
-  EngineHandleInput(down);
-  GameSteps(1);
-  InputEvent up;
-  up.type = InputEvent::Type::ButtonUp;
-  up.code = button;
-  EngineHandleInput(up);
-}
-
 // A level with nothing in it, shown and past its opening tick.
 void EnterEmptyLevel() {
   ShowWindow("wnd_splash", false);
@@ -103,17 +87,17 @@ TEST_F(Inventory, ArrowsScrollOneStepAndStopAtEitherEnd) {
   Run(1280, 1024, false, [] {
     EnterEmptyLevel();
     FillInventory(9);
-    Press(775, 733, kLeft);
+    ClickAt(775, 733, kMouseLeft);
     EXPECT_EQ(world.inventoryScroll, 1);
-    Press(775, 733, kLeft);
+    ClickAt(775, 733, kMouseLeft);
     EXPECT_EQ(world.inventoryScroll, 1) << "nine entries scroll at most one place";
-    Press(249, 733, kLeft);
+    ClickAt(249, 733, kMouseLeft);
     EXPECT_EQ(world.inventoryScroll, 0);
-    Press(249, 733, kLeft);
+    ClickAt(249, 733, kMouseLeft);
     EXPECT_EQ(world.inventoryScroll, 0);
 
     FillInventory(8);
-    Press(775, 733, kLeft);
+    ClickAt(775, 733, kMouseLeft);
     EXPECT_EQ(world.inventoryScroll, 0) << "eight entries fit the strip";
   });
 }
@@ -125,7 +109,7 @@ TEST_F(Inventory, PickingUpWithTenEntriesScrollsToTheEndAndTheItemLandsInItsSlot
     AddSceneObject("q_ginv", "item", 500, 300);
     AddSceneObject("gbutton_cir", "item", 500, 300);
     ASSERT_GT(TextureWidth(images.get("gbutton_cir")), 0);
-    Press(500, 300, kLeft);
+    ClickAt(500, 300, kMouseLeft);
     ASSERT_EQ(world.inventory.size(), 11u);
     EXPECT_EQ(world.inventory[10].name, "utton_cir");
     EXPECT_EQ(FindSceneObject("gbutton_cir"), -1);
@@ -143,14 +127,14 @@ TEST_F(Inventory, RightClickLetsAHeldEntryFlyBackAndDoesNothingOtherwise) {
   Run(1280, 1024, false, [] {
     EnterEmptyLevel();
     FillInventory(2);
-    Press(500, 300, kRight);
+    ClickAt(500, 300, kMouseRight);
     EXPECT_EQ(State(0), "normal");
     EXPECT_EQ(State(1), "normal");
     EXPECT_FALSE(world.popup.active);
 
-    Press(SlotCentreX(1), 733, kLeft);
+    ClickAt(SlotCentreX(1), 733, kMouseLeft);
     ASSERT_EQ(HeldItemIndex(), 1);
-    Press(500, 300, kRight);
+    ClickAt(500, 300, kMouseRight);
     EXPECT_EQ(State(1), "release");
     EXPECT_FALSE(world.popup.active) << "letting go is not a wrong use";
     GameSteps(150);
@@ -163,9 +147,9 @@ TEST_F(Inventory, AHeldEntryClickedOnNothingIsAWrongUseAndAClickInTheStripPutsIt
   Run(1280, 1024, false, [] {
     EnterEmptyLevel();
     FillInventory(3);
-    Press(SlotCentreX(0), 733, kLeft);
+    ClickAt(SlotCentreX(0), 733, kMouseLeft);
     ASSERT_EQ(HeldItemIndex(), 0);
-    Press(500, 300, kLeft);
+    ClickAt(500, 300, kMouseLeft);
     EXPECT_EQ(State(0), "release");
     EXPECT_TRUE(world.popup.active);
     const std::string& key = world.popup.key;
@@ -175,9 +159,9 @@ TEST_F(Inventory, AHeldEntryClickedOnNothingIsAWrongUseAndAClickInTheStripPutsIt
     EXPECT_LE(key[5], '5');
 
     GameSteps(150);
-    Press(SlotCentreX(2), 733, kLeft);
+    ClickAt(SlotCentreX(2), 733, kMouseLeft);
     ASSERT_EQ(HeldItemIndex(), 2);
-    Press(SlotCentreX(0), 733, kLeft);
+    ClickAt(SlotCentreX(0), 733, kMouseLeft);
     EXPECT_EQ(State(2), "normal");
     EXPECT_EQ(State(0), "normal") << "the click put the held entry back, it picked nothing up";
   });
@@ -188,9 +172,9 @@ TEST_F(Inventory, AClickTheSceneActsOnIsNoWrongUse) {
     EnterEmptyLevel();
     FillInventory(1);
     AddSceneObject("gbutton_cir", "zoomin", 500, 300);
-    Press(SlotCentreX(0), 733, kLeft);
+    ClickAt(SlotCentreX(0), 733, kMouseLeft);
     ASSERT_EQ(HeldItemIndex(), 0);
-    Press(500, 300, kLeft);
+    ClickAt(500, 300, kMouseLeft);
     EXPECT_TRUE(WindowVisible("wnd_zoomin"));
     EXPECT_FALSE(world.popup.active);
     EXPECT_EQ(HeldItemIndex(), 0) << "the close-up's quest decides about the item";
@@ -218,7 +202,7 @@ TEST_F(Inventory, ALabelAppearsAfterFiftyTicksOverASlotAndAWindowPutsAHeldEntryB
     EXPECT_TRUE(label_drawn());
     EXPECT_FLOAT_EQ(world.inventory[1].timer, 50.0f);
 
-    Press(SlotCentreX(1), 733, kLeft);
+    ClickAt(SlotCentreX(1), 733, kMouseLeft);
     ASSERT_EQ(HeldItemIndex(), 1);
     ShowWindow("wnd_diary", true);
     GameSteps(1);

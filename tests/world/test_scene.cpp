@@ -28,22 +28,6 @@ namespace {
 
 class Scene : public LoadedGame {};
 
-constexpr int kLeft = 0;
-
-void Press(float x, float y) { ClickAt(x, y); }
-
-void PressKey(int code) {
-  InputEvent down;
-  down.type = InputEvent::Type::KeyDown;
-  down.code = code;
-  EngineHandleInput(down);
-  GameSteps(1);
-  InputEvent up;
-  up.type = InputEvent::Type::KeyUp;
-  up.code = code;
-  EngineHandleInput(up);
-}
-
 void ShowLevel(const char* level) {
   ShowWindow("wnd_splash", false);
   ShowWindow("wnd_game", true);
@@ -90,7 +74,7 @@ TEST_F(Scene, OfTwoOverlappingItemsTheEarlierTakesTheClickAndTheLaterIsDrawnOnTo
     const int second = FirstDrawOf("gbutton_small");
     ASSERT_GE(first, 0);
     EXPECT_GT(second, first);
-    Press(400, 300);
+    ClickAt(400, 300);
     ASSERT_EQ(world.objects.size(), 1u);
     EXPECT_EQ(world.objects[0].name, "gbutton_small");
     ASSERT_EQ(world.inventory.size(), 1u);
@@ -109,7 +93,7 @@ TEST_F(Scene, HoldingAnItemHoversNoLabelAndPicksNothingUp) {
       EXPECT_FALSE(DrawList[i].kind == DRAW_TEXT && DrawList[i].x == 390.0f &&
                    DrawList[i].y == 290.0f)
           << "a label at the mouse";
-    Press(400, 300);
+    ClickAt(400, 300);
     EXPECT_EQ(FindSceneObject("gbutton_cir"), 0);
     EXPECT_EQ(world.inventory.size(), 1u);
     EXPECT_TRUE(world.popup.active) << "the click was a wrong use instead";
@@ -154,7 +138,7 @@ TEST_F(Scene, WalkingThroughAnExitSavesThisLevelAndLoadsTheNext) {
     ShowLevel("test");
     AddSceneObject("ginv", "inactive", 50, 50);
     AddSceneObject("p_star", "area", 500, 700);
-    Press(500, 700);
+    ClickAt(500, 700);
     EXPECT_EQ(world.levelName, "star") << "an exit on the panel's height still leads away";
     ASSERT_EQ(world.objects.size(), 2u);
     EXPECT_TRUE(world.objects[0].glint);
@@ -171,7 +155,7 @@ TEST_F(Scene, WalkingThroughAnExitSavesThisLevelAndLoadsTheNext) {
     ASSERT_GT(image_alpha_at("p_glint", 32, 32), 0);
     world.objects.clear();
     AddSceneObject("p_glint", "area", 500, 300);  // leads to "lint"
-    Press(500, 300);
+    ClickAt(500, 300);
     EXPECT_EQ(world.levelName, "star");
     ASSERT_EQ(world.objects.size(), 1u);
     EXPECT_EQ(world.objects[0].name, "p_glint");
@@ -189,13 +173,13 @@ TEST_F(Scene, OnlyAllowedObjectsReactWhileTheTutorialHoldsTheLevel) {
     instructions->modal = false;
     instructions->visible = true;
     CurrentProfiles().options.tutorial_step = 2;
-    Press(400, 300);
+    ClickAt(400, 300);
     EXPECT_FALSE(world.interactive);
     EXPECT_FALSE(WindowVisible("wnd_zoomin"));
     CurrentProfiles().options.tutorial_step = 3;
     GameSteps(1);
     EXPECT_TRUE(world.interactive);
-    Press(400, 300);
+    ClickAt(400, 300);
     EXPECT_TRUE(WindowVisible("wnd_zoomin"));
     EXPECT_EQ(world.zoomin.name, "gbutton_cir");
     EXPECT_EQ(world.zoomin.index, 0);
@@ -207,7 +191,7 @@ TEST_F(Scene, PuzzlesAndCloseUpsOpenInTheirFramesAboveTheMiddle) {
     ShowLevel("test");
     AddSceneObject("gbutton_cir", "puzzle", 400, 300);
     AddSceneObject("ginv", "zoomin", 700, 300);
-    Press(400, 300);
+    ClickAt(400, 300);
     ASSERT_TRUE(WindowVisible("wnd_puzzle"));
     EXPECT_EQ(world.puzzle.name, "gbutton_cir");
     EXPECT_FLOAT_EQ(world.puzzle.x, 137.0f);
@@ -312,10 +296,10 @@ TEST_F(Scene, ADocumentTurnsItsPagesByClicksAndIsDoneOnTheLast) {
     world.view.zoom_y = 2.0f;
     GameSteps(1);
     EXPECT_FALSE(WindowVisible("btn_pause")) << "the panel gives way to the document";
-    Press(500, 300);
+    ClickAt(500, 300);
     EXPECT_EQ(world.document.page, 1);
     EXPECT_FALSE(world.document.done);
-    Press(500, 300);
+    ClickAt(500, 300);
     EXPECT_EQ(world.document.page, 1);
     EXPECT_TRUE(world.document.done);
     world.documentMode = false;
@@ -329,20 +313,20 @@ TEST_F(Scene, ADocumentTurnsItsPagesByClicksAndIsDoneOnTheLast) {
 TEST_F(Scene, TheDevelopersKeysWorkOnlyForTheDevelopersProfile) {
   Run(1280, 1024, false, [] {
     ShowLevel("test");
-    PressKey(key::kF1);
+    TapKey(key::kF1);
     EXPECT_FALSE(world.editMode) << "no developer word, no developer";
     CurrentProfiles().developer_word = game_strings.get("cheat");
     CurrentProfiles().current_player = "tester";
-    PressKey(key::kF1);
+    TapKey(key::kF1);
     EXPECT_FALSE(world.editMode);
     CurrentProfiles().current_player = CurrentProfiles().developer_word;
-    PressKey(key::kF1);
+    TapKey(key::kF1);
     EXPECT_TRUE(world.editMode);
     world.hintCharge = 40.0f;
-    PressKey(0x23);  // H
+    TapKey(0x23);  // H
     EXPECT_TRUE(world.hintRecharging);
     EXPECT_EQ(world.hintCharge, 0.0f);
-    PressKey(key::kF1);
+    TapKey(key::kF1);
     EXPECT_FALSE(world.editMode);
   });
 }
@@ -365,7 +349,7 @@ void OnTheBridgeWithTheStick() {
   ShowWindow("wnd_game", true);
   if (ielement* game = gui_get("wnd_game")) game->on_update = GameWindowProcedure;
   ASSERT_TRUE(ChangeLevel("bridge", LeaveLevel::AlreadySaved));
-  Press(380, 595);
+  ClickAt(380, 595);
   ASSERT_EQ(FindInventoryEntry("wooden_stick"), 0);
   GameSteps(150);
 }
@@ -382,7 +366,7 @@ TEST_F(Scene, ALevelThatCannotBeSavedKeepsThePlayerThereAndLosesNothing) {
     // so the stick stays in the copy while the inventory on disk lacks it.
     std::filesystem::rename(profile, profile.string() + ".away");
     std::filesystem::create_directories(profile / "in_the_way");
-    Press(90, 470);
+    ClickAt(90, 470);
     EXPECT_EQ(world.levelName, "bridge");
     EXPECT_EQ(MessageShown(), game_strings.get("save_failed"));
     EXPECT_EQ(ReadTextFile(LevelCopyPath("bridge")), ShippedBytes("bridge"));
@@ -397,7 +381,7 @@ TEST_F(Scene, ALevelThatCannotBeSavedKeepsThePlayerThereAndLosesNothing) {
     const std::filesystem::path copy(LevelCopyPath("bridge"));
     std::filesystem::remove(copy);
     std::filesystem::create_directories(copy / "in_the_way");
-    Press(90, 470);
+    ClickAt(90, 470);
     EXPECT_EQ(world.levelName, "bridge");
     EXPECT_EQ(MessageShown(), game_strings.get("save_failed"));
     EXPECT_NE(ReadTextFile(profile).find("name_0 = wooden_stick"), std::string::npos);
@@ -406,7 +390,7 @@ TEST_F(Scene, ALevelThatCannotBeSavedKeepsThePlayerThereAndLosesNothing) {
     std::filesystem::remove_all(copy);
 
     // Saving works again: the walk goes on and the two files agree.
-    Press(90, 470);
+    ClickAt(90, 470);
     EXPECT_EQ(world.levelName, "alley");
     EXPECT_EQ(ReadTextFile(copy).find("q_wooden_stick"), std::string::npos);
     EXPECT_FALSE(WindowVisible("wnd_msg"));
@@ -421,7 +405,7 @@ TEST_F(Scene, ADamagedOrMissingLevelIsNeverEnteredHalfReadNorSavedEmpty) {
     // A copy cut short while the game runs: the saved game starts afresh
     // from the shipped files at the start of the story, with word why.
     WriteTextFile(alley, "7\r\nq_gr\r\n514\r\n");
-    Press(90, 470);
+    ClickAt(90, 470);
     EXPECT_EQ(world.levelName, "intro");
     EXPECT_EQ(MessageShown(), game_strings.get("crash"));
     EXPECT_EQ(ReadTextFile(alley), ShippedBytes("alley"));
