@@ -6,9 +6,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/json.h"
 #include "app/program.h"
 #include "support/temp_files.h"
 
@@ -45,7 +47,13 @@ std::string PlayGame(const fs::path& work, int game, bool in_this_process) {
                                 "' --script '" + script + "' 2>/dev/null";
     EXPECT_EQ(std::system(command.c_str()), 0);
   }
-  return ReadTextFile(folder / "game.json");
+  // What plays is the sound threads' business, timed by the machine's load,
+  // not the game's state: those two fields are left out of the comparison.
+  std::optional<JsonValue> dump = ParseJson(ReadTextFile(folder / "game.json"));
+  if (!dump) return "";
+  dump->Set("music", JsonValue());
+  dump->Set("ambience", JsonValue());
+  return dump->Serialize();
 }
 
 }  // namespace
