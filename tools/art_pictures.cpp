@@ -1,6 +1,8 @@
 // The table of object pictures and their painted treatment (see art_pictures.h).
 #include "art_pictures.h"
 
+#include "art_sprites.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -112,16 +114,6 @@ std::string Fixed(double value) {
   return text;
 }
 
-// Words inside a recipe's quotes: no quote marks, and a dollar stays a dollar.
-std::string Quoted(std::string_view words) {
-  std::string out = "\"";
-  for (char ch : words) {
-    if (ch == '"' || ch == '\\') continue;
-    if (ch == '$') out += '$';
-    out += ch;
-  }
-  return out + "\"";
-}
 
 int HexValue(const std::string& colour, std::size_t at) {
   return static_cast<int>(std::strtol(colour.substr(at, 2).c_str(), nullptr, 16));
@@ -273,7 +265,7 @@ std::string PaletteKey(const std::string& folder) {
 
 std::string PictureRecipe(const SpriteLine& sprite, const PictureEntry& entry, const Palette& palette) {
   const double w = sprite.width, h = sprite.height;
-  std::string recipe = "; painted for " + sprite.folder + "/" + sprite.name + ": " + Quoted(sprite.description) + "\n";
+  std::string recipe = "; painted for " + sprite.folder + "/" + sprite.name + ": " + RecipeQuoted(sprite.description) + "\n";
   recipe += "canvas " + std::to_string(sprite.width) + " " + std::to_string(sprite.height) + "\n";
   recipe += "include lib/objects.arti\n";
   if (!entry.exit_shape.empty()) {

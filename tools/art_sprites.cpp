@@ -111,16 +111,6 @@ std::string Hex(double h, double s, double v) {
   return text;
 }
 
-// Words inside a recipe's quotes: no quote marks, and a dollar stays a dollar.
-std::string Quoted(std::string_view words) {
-  std::string out = "\"";
-  for (char ch : words) {
-    if (ch == '"' || ch == '\\') continue;
-    if (ch == '$') out += '$';
-    out += ch;
-  }
-  return out + "\"";
-}
 
 // The macro of lib/sprites.arti that paints a kind. Scene pictures are small
 // things lying about, whatever their role in the hunt.
@@ -162,6 +152,16 @@ std::string Glyph(const std::string& label) {
 }
 
 }  // namespace
+
+std::string RecipeQuoted(std::string_view words) {
+  std::string out = "\"";
+  for (char ch : words) {
+    if (ch == '"' || ch == '\\') continue;
+    if (ch == '$') out += '$';
+    out += ch;
+  }
+  return out + "\"";
+}
 
 std::vector<SpriteLine> ReadSpriteList(std::string_view text, std::vector<ListFault>& faults) {
   std::vector<SpriteLine> sprites;
@@ -275,14 +275,14 @@ std::string SpriteRecipe(const SpriteLine& sprite, Walk walk) {
   double size = std::clamp(std::min(fit, sprite.height * 0.24), 6.0, 30.0);
   if (sprite.kind == "inventory") size = letters <= 2 ? 26 : 19;
   std::string recipe;
-  recipe += "; painted for " + sprite.folder + "/" + sprite.name + ": " + Quoted(sprite.description) + "\n";
+  recipe += "; painted for " + sprite.folder + "/" + sprite.name + ": " + RecipeQuoted(sprite.description) + "\n";
   recipe += "canvas " + std::to_string(sprite.width) + " " + std::to_string(sprite.height) + "\n";
   recipe += "seed " + std::to_string(hash % 99991 + 1) + "\n";
   recipe += "include lib/sprites.arti\n";
   char numbers[64];
   std::snprintf(numbers, sizeof numbers, "%.1f %u %d", size, name_hash % 8, static_cast<int>(walk));
   recipe += "call " + MacroFor(sprite) + " " + std::to_string(sprite.width) + " " + std::to_string(sprite.height) +
-            " " + Quoted(label) + " " + Hex(hue, 0.55, 0.80) + " " + Hex(hue, 0.65, 0.30) + " " +
+            " " + RecipeQuoted(label) + " " + Hex(hue, 0.55, 0.80) + " " + Hex(hue, 0.65, 0.30) + " " +
             Hex(hue, 0.22, 0.98) + " " + numbers + "\n";
   return recipe;
 }

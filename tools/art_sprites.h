@@ -55,6 +55,9 @@ std::map<std::string, std::pair<double, double>> ReadObjectCentres(std::string_v
 enum class Walk { kUnknown, kLeft, kRight, kForward, kBack };
 Walk WalkOf(const std::string& exit_name, double x, double y);
 
+// Words inside a recipe's quotes: no quote marks, and a dollar stays a dollar.
+std::string RecipeQuoted(std::string_view words);
+
 // The words written on a picture: the name without its "q_" or "h_" and with
 // blanks for underscores.
 std::string SpriteLabel(const std::string& name);
