@@ -82,17 +82,23 @@ std::string FontShelf::Resolve(const std::string& name) {
   return name;
 }
 
-cairo_font_face_t* FontShelf::Find(const std::string& name, std::string& problem) {
-  const std::string file = Resolve(name);
-  if (auto found = faces_.find(file); found != faces_.end()) return found->second->cairo_face;
+bool FontShelf::CanOpen(const std::string& name, const std::string& file,
+                        std::string& problem) const {
   if (file.empty() || file.find("..") != std::string::npos || file[0] == '/') {
     problem = "the font \"" + name + "\" must be an alias or a path below the font folders";
-    return nullptr;
+    return false;
   }
   if (!library_) {
     problem = "FreeType could not start";
-    return nullptr;
+    return false;
   }
+  return true;
+}
+
+cairo_font_face_t* FontShelf::Find(const std::string& name, std::string& problem) {
+  const std::string file = Resolve(name);
+  if (auto found = faces_.find(file); found != faces_.end()) return found->second->cairo_face;
+  if (!CanOpen(name, file, problem)) return nullptr;
   for (const std::string& folder : folders_) {
     const std::string path = folder + "/" + file;
     std::error_code error;
@@ -125,14 +131,7 @@ std::string FontShelf::FindFile(const std::string& file) const {
 cairo_surface_t* FontShelf::ColourGlyph(const std::string& name, uint32_t code, std::string& problem) {
   const std::string file = Resolve(name);
   if (auto found = glyphs_.find({file, code}); found != glyphs_.end()) return found->second;
-  if (file.empty() || file.find("..") != std::string::npos || file[0] == '/') {
-    problem = "the font \"" + name + "\" must be an alias or a path below the font folders";
-    return nullptr;
-  }
-  if (!library_) {
-    problem = "FreeType could not start";
-    return nullptr;
-  }
+  if (!CanOpen(name, file, problem)) return nullptr;
   FT_Face face = nullptr;
   if (auto open = bitmap_faces_.find(file); open != bitmap_faces_.end()) {
     face = static_cast<FT_Face>(open->second);

@@ -52,6 +52,9 @@ class FontShelf {
   std::map<std::string, void*> bitmap_faces_;  // FT_Face by file, for colour glyphs
   std::map<std::pair<std::string, uint32_t>, _cairo_surface*> glyphs_;
   std::string FindFile(const std::string& file) const;
+  // A font file may be opened: below the font folders, with FreeType running.
+  // False with `problem` filled otherwise.
+  bool CanOpen(const std::string& name, const std::string& file, std::string& problem) const;
 };
 
 // --- Pictures ---------------------------------------------------------------------

@@ -533,8 +533,8 @@ TEST(ArtPaint, WorkLimitsStopRunawayRecipesQuickly) {
 
 namespace {
 
-// Paints the recipe written for a list line with the shipped shared pieces.
-art::Picture PaintSprite(const art::SpriteLine& line, art::Walk walk, art::FontShelf& fonts) {
+// Paints a written recipe with the shipped shared pieces.
+art::Picture PaintWritten(const std::string& recipe, art::FontShelf& fonts) {
   art::PaintSetup setup;
   setup.fonts = &fonts;
   setup.load_include = [](const std::string& path) -> std::optional<std::string> {
@@ -544,7 +544,12 @@ art::Picture PaintSprite(const art::SpriteLine& line, art::Walk walk, art::FontS
     text << in.rdbuf();
     return text.str();
   };
-  return art::PaintRecipe(art::ParseRecipe(art::SpriteRecipe(line, walk)), setup);
+  return art::PaintRecipe(art::ParseRecipe(recipe), setup);
+}
+
+// Paints the recipe written for a list line.
+art::Picture PaintSprite(const art::SpriteLine& line, art::Walk walk, art::FontShelf& fonts) {
+  return PaintWritten(art::SpriteRecipe(line, walk), fonts);
 }
 
 art::SpriteLine Line(const std::string& folder, const std::string& name, int w, int h, const std::string& kind) {
@@ -784,22 +789,6 @@ TEST(ArtContent, EveryListedPictureCanBePaintedAndEveryLevelHasItsBackground) {
 
 // --- Pictures of things -------------------------------------------------------------
 
-namespace {
-
-art::Picture PaintWritten(const std::string& recipe, art::FontShelf& fonts) {
-  art::PaintSetup setup;
-  setup.fonts = &fonts;
-  setup.load_include = [](const std::string& path) -> std::optional<std::string> {
-    std::ifstream in(kArtFolder / path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  };
-  return art::PaintRecipe(art::ParseRecipe(recipe), setup);
-}
-
-}  // namespace
 
 TEST(ArtPictures, ColourGlyphsKeepTheirColoursAndTheGradePullsThemTowardsTheLight) {
   art::FontShelf fonts;
