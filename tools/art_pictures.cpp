@@ -273,7 +273,8 @@ std::string PictureRecipe(const SpriteLine& sprite, const PictureEntry& entry, c
     // follows the way on that the painting shows.
     return recipe + "call exit_" + entry.exit_shape + " " + Fixed(w) + " " + Fixed(h) + "\n";
   }
-  const bool close_up = sprite.name.rfind("z_", 0) == 0;
+  // A close-up's own picture; its overlays ("z_" too) are things like any other.
+  const bool close_up = sprite.kind == "background" && sprite.name.rfind("z_", 0) == 0;
   if (close_up) {
     // The thing large on its lit surroundings, in the close-up's frame.
     const double size = std::min(w, h) * 0.78;

@@ -18,6 +18,7 @@ place. Exits are checked against the screen region of their walk cursor.
 """
 
 import os
+import re
 import sys
 
 # Image sizes by kind (width, height).
@@ -730,6 +731,30 @@ def ho_layout(lname, groups, spot, pinned):
     return rows
 
 
+def read_overlays(folder):
+    """The pictures a close-up draws over its own for the steps reached
+    ("z_" + word), from content/closeups/*.txt: one line each, the level,
+    the picture's name, its width and height, and what it shows in quotes."""
+    rows = []
+    for fname in sorted(os.listdir(folder)) if os.path.isdir(folder) else ():
+        if not fname.endswith(".txt"):
+            continue
+        path = os.path.join(folder, fname)
+        with open(path) as f:
+            for number, line in enumerate(f, 1):
+                line = line.strip()
+                if not line or line.startswith("#"):
+                    continue
+                m = re.match(r'^([a-z]+) (z_[a-z0-9_]+) (\d+) (\d+) "([^"]+)"$', line)
+                if not m:
+                    fail("%s:%d: expected: level z_name width height \"what it shows\"" % (path, number))
+                level, name, w, h, desc = m.groups()
+                if level not in LEVELS:
+                    fail("%s:%d: no level %s" % (path, number, level))
+                rows.append(("levels/" + level, name, int(w), int(h), "overlay", desc))
+    return rows
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     content = os.path.join(root, "content")
@@ -790,6 +815,7 @@ def main():
             sprites.append((ho, bg_image, HO_OBSTACLE[0], HO_OBSTACLE[1],
                             "obstacle", odesc))
             sprites.append((ho, tool, HO_TOOL[0], HO_TOOL[1], "tool", tdesc))
+    sprites += read_overlays(os.path.join(content, "closeups"))
     for lname in STORY_SCREENS:
         write_list(os.path.join(content, "levels", lname + ".cfg"), [])
 
@@ -797,7 +823,8 @@ def main():
         f.write("# One sprite a line for every image that the level and scene files name.\n"
                 "# folder (inside images/) name width height kind \"what it shows\"\n"
                 "# Kinds: item, static, cstatic, puzzle, zoomin, ghost, inactive, area\n"
-                "# (an exit's click mask), ho_item, ho_key, obstacle, tool, background.\n"
+                "# (an exit's click mask), ho_item, ho_key, obstacle, tool, background,\n"
+                "# overlay (drawn over a close-up for a step reached).\n"
                 "# Made by tools/worldgen.py from the level tables.\n")
         for folder, name, w, h, kind, desc in sprites:
             f.write('%s %s %d %d %s "%s"\n' % (folder, name, w, h, kind, desc))
