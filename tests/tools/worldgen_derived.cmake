@@ -4,7 +4,7 @@
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/tools ${WORK}/content)
 file(COPY ${SOURCE}/tools/worldgen.py DESTINATION ${WORK}/tools)
-foreach(item levels scenes sprites.txt added_objects.txt)
+foreach(item levels scenes closeups sprites.txt added_objects.txt)
   file(COPY ${SOURCE}/content/${item} DESTINATION ${WORK}/content)
 endforeach()
 execute_process(COMMAND ${PYTHON} ${WORK}/tools/worldgen.py
