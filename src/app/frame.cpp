@@ -50,12 +50,25 @@ void PanelStep() {
   PopupFrame();
 }
 
+// The windows and their controls in list order. The level lies under every
+// window after the game window, so its frame runs at the game window's turn:
+// after the splash, the menu and the dialogs, before the game window's panel
+// buttons and the windows over the level.
+void WindowPass() {
+  gui_begin_pass();
+  const auto game = static_cast<std::size_t>(gui_find("wnd_game"));
+  gui_update_range(0, game);
+  if (WindowVisible("wnd_game")) LevelFrame();
+  gui_update_range(game, gui_count());
+  gui_end_pass();
+}
+
 // Everything of the tick that can fail: a failure saves the game and ends it.
 void GuardedTick() {
   tick_click = MouseClick(kMouseLeft);
   DrawList.clear();
   scene_blocked = WindowVisible("wnd_pause");
-  gui_update();
+  WindowPass();
   // Whatever view a window set, what follows is drawn on the plain screen.
   DrawList.camera(nullptr);
   PanelStep();
@@ -170,7 +183,7 @@ void ActivateCallback(bool focused) {
       // and shown now and stays on screen.
       ShowWindow("wnd_pause", true);
       DrawList.clear();
-      gui_update();
+      WindowPass();
       EngineDrawFrame();
     }
   } else {

@@ -31,7 +31,8 @@ struct WindowRow {
 constexpr int kDim = 128;
 
 // The per-tick procedures of the menu, dialogs, world and story windows are
-// set by their own modules when those are built.
+// set by their own modules when those are built. The game window has none:
+// the frame tick runs the level at the game window's turn (app/frame.cpp).
 const std::array<WindowRow, 21> kWindows{{
     {"wnd_splash", 0, 0, 1024, 768, true, false, "", SplashProcedure},
     {"wnd_menu", 0, 0, 1024, 768, false, false, "", MenuProcedure},
@@ -39,7 +40,7 @@ const std::array<WindowRow, 21> kWindows{{
     {"wnd_tutorial", 256, 128, 512, 512, false, true, "", HelpPagesProcedure},
     {"wnd_prof", 256, 128, 512, 512, false, true, "gwnd_prof", nullptr},
     {"wnd_dconf", 282, 224, 460, 320, false, true, "gwnd_conf", nullptr},
-    {"wnd_game", 0, 0, 1024, 768, false, false, "", GameWindowProcedure},
+    {"wnd_game", 0, 0, 1024, 768, false, false, "", nullptr},  // the tick's level step
     {"wnd_popup", 282, 224, 460, 320, false, true, "", nullptr},
     {"wnd_qhint", 282, 224, 460, 320, false, true, "", nullptr},
     {"wnd_zoomin", 0, 0, 1024, 768, false, true, "", nullptr},

@@ -97,7 +97,7 @@ ielement* gui_get(std::string_view name) {
 
 void gui_set_parent() { g_gui.current_parent = static_cast<int>(g_gui.elements.size()) - 1; }
 
-void gui_update() {
+void gui_begin_pass() {
   gui_hover = false;
   gui_modal = -1;
   for (std::size_t i = g_gui.elements.size(); i-- > 0;) {
@@ -107,12 +107,22 @@ void gui_update() {
       break;
     }
   }
+}
+
+void gui_update_range(std::size_t first, std::size_t last) {
   // Updating may show or hide windows; the list itself never changes here.
-  for (std::size_t i = 0; i < g_gui.elements.size(); ++i) {
+  for (std::size_t i = first; i < last && i < g_gui.elements.size(); ++i) {
     ielement& e = *g_gui.elements[i];
     if (!e.is_child || gui_at(e.parent).visible) e.update();
   }
-  gui_focus_name.clear();
+}
+
+void gui_end_pass() { gui_focus_name.clear(); }
+
+void gui_update() {
+  gui_begin_pass();
+  gui_update_range(0, g_gui.elements.size());
+  gui_end_pass();
 }
 
 void gui_reset() {

@@ -80,6 +80,11 @@ void gui_set_parent();
 // The UI pass: finds the modal window, updates windows and the controls of
 // visible windows in list order, then forgets the focus name.
 void gui_update();
+// The same pass in parts, for a caller that runs a step of its own at one
+// element's turn: begin, the elements [first, last) in list order, end.
+void gui_begin_pass();
+void gui_update_range(std::size_t first, std::size_t last);
+void gui_end_pass();
 // Forgets every element (tests boot the game more than once).
 void gui_reset();
 

@@ -436,7 +436,7 @@ void LevelFadeIn() {
 
 // --- The frame ----------------------------------------------------------------------------
 
-void GameWindowProcedure() {
+void LevelFrame() {
   SceneFrame();
   if (IsDeveloperProfile()) EditorStep();
 }

@@ -35,9 +35,10 @@ enum class LeaveLevel {
 // level that was read whole — `level` itself or the start.
 bool ChangeLevel(const std::string& level, LeaveLevel leave);
 
-// The per-tick procedure of "wnd_game": the scene frame, then the editor
-// step for the developer profile.
-void GameWindowProcedure();
+// The level's frame, run by the frame tick at the game window's turn while
+// the game window shows: the scene frame, then the editor step for the
+// developer profile.
+void LevelFrame();
 void SceneFrame();
 
 // Objects of the current level.

@@ -24,7 +24,6 @@ class Inventory : public LoadedGame {};
 void EnterEmptyLevel() {
   ShowWindow("wnd_splash", false);
   ShowWindow("wnd_game", true);
-  if (ielement* game = gui_get("wnd_game")) game->on_update = GameWindowProcedure;
   world.levelName = "test";
   EngineSetCursorLogical(500, 300);
   GameSteps(1);

@@ -31,7 +31,6 @@ class Scene : public LoadedGame {};
 void ShowLevel(const char* level) {
   ShowWindow("wnd_splash", false);
   ShowWindow("wnd_game", true);
-  if (ielement* game = gui_get("wnd_game")) game->on_update = GameWindowProcedure;
   world.levelName = level;
   EngineSetCursorLogical(500, 100);
   GameSteps(1);
@@ -347,7 +346,6 @@ void OnTheBridgeWithTheStick() {
   CreateTester();
   ShowWindow("wnd_splash", false);
   ShowWindow("wnd_game", true);
-  if (ielement* game = gui_get("wnd_game")) game->on_update = GameWindowProcedure;
   ASSERT_TRUE(ChangeLevel("bridge", LeaveLevel::AlreadySaved));
   ClickAt(380, 595);
   ASSERT_EQ(FindInventoryEntry("wooden_stick"), 0);
