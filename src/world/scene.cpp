@@ -3,7 +3,6 @@
 #include "world/scene.h"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 #include "engine/engine.h"
@@ -18,6 +17,7 @@
 #include "ui/gui.h"
 #include "world/inventory.h"
 #include "world/object_list.h"
+#include "world/scene_steps.h"
 
 namespace {
 
@@ -30,14 +30,10 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kCentred = TEXT_CENTRE | TEXT_VCENTRE;
 constexpr float kPanelTop = 640.0f;
 constexpr float kEntranceBox = 100.0f;
-constexpr float kGhostOrbitStep = 0.05f;
-constexpr float kGhostSpeed = 4.0f;
-constexpr float kGhostArrival = 5.0f;
 constexpr float kPuzzleWidth = 750.0f;
 constexpr float kPuzzleHeight = 500.0f;
 constexpr float kFrameRaise = 40.0f;  // close-ups and puzzles sit a little above the middle
 constexpr int kLevelFadeStep = 4;
-constexpr float kHalfPi = 1.5707963f;
 
 bool Clicked() { return MouseClick(kMouseLeft); }
 
@@ -85,65 +81,6 @@ void SetCursor(Cursor kind) {
   if (kind != Cursor::Arrow) world.cursor = kind;
 }
 
-
-// Where a photographed ghost flies: just right of and below the diary button.
-void DiaryTarget(float& x, float& y) {
-  x = 38.0f;
-  y = 653.0f;
-  if (const ielement* button = gui_get("btn_diary")) {
-    x = gui_at(button->parent).x + button->x;
-    y = gui_at(button->parent).y + button->y;
-  }
-  x += 50.0f;
-  y += 24.0f;
-}
-
-// A ghost photograph arrives in the diary. The coloured symbols share one
-// page, which collects the colours as they come.
-void EnterDiary(const std::string& name) {
-  DiaryState& diary = world.diary;
-  int page = -1;
-  if (name.rfind("csymbol", 0) == 0) {
-    for (std::size_t i = 0; i < diary.pages.size(); ++i)
-      if (diary.pages[i].find("csymbol") != std::string::npos) {
-        page = static_cast<int>(i);
-        break;
-      }
-  }
-  if (page >= 0) {
-    const std::size_t first = name.find('_');
-    const std::string colour =
-        first == std::string::npos ? std::string()
-                                   : name.substr(first + 1, name.find('_', first + 1) - first - 1);
-    diary.pages[static_cast<std::size_t>(page)] += "_" + colour;
-  } else if (!diary.pages.append(name)) {
-    LogLine("DIARY: full, page \"" + name + "\" left out", true);
-    return;
-  } else {
-    page = static_cast<int>(diary.pages.size()) - 1;
-  }
-  diary.previous_page = diary.page;
-  diary.page = page + 1;
-  diary.news = true;
-  sounds.play("get_diary");
-}
-
-// Moves a ghost photograph one step towards the diary; true once it is in.
-bool GhostFlight(SceneObject& o) {
-  float tx = 0.0f, ty = 0.0f;
-  DiaryTarget(tx, ty);
-  const float dx = tx - o.x;
-  const float dy = ty - o.y;
-  const float distance = std::sqrt(dx * dx + dy * dy);
-  if (distance > 0.0f) {
-    const float step = std::min(kGhostSpeed, distance);
-    o.x += dx / distance * step;
-    o.y += dy / distance * step;
-  }
-  if (std::hypot(tx - o.x, ty - o.y) > kGhostArrival) return false;
-  EnterDiary(o.name);
-  return true;
-}
 
 void OpenPuzzle(int index) {
   const SceneObject& o = world.objects[static_cast<std::size_t>(index)];
@@ -249,60 +186,6 @@ void Interaction() {
       return;
     }
   }
-}
-
-// The document is read as a film: the old paper flickers over the scene and
-// the text runs along the bottom, one page per click.
-void DocumentOverlay() {
-  DocumentState& document = world.document;
-  View& view = world.view;
-  const bool close_up = view.zoom_x == 2.0f;
-  if (close_up) {
-    document.phase += 0.005f;
-    const float drift = std::fabs(std::cos(document.phase)) / 10.0f;
-    view.x += drift;
-    view.y += drift;
-  } else {
-    document.phase = kHalfPi;
-  }
-  DrawList.camera(nullptr);
-  const float zoom = std::clamp(view.zoom_x, 1.0f, 2.0f);
-  const Texture* paper = images.get("g_oldp");
-  const float pw = static_cast<float>(TextureWidth(paper));
-  const float ph = static_cast<float>(TextureHeight(paper));
-  const auto paper_alpha = static_cast<uint8_t>((zoom - 1.0f) * 64.0f);
-  constexpr float kBand = 16.0f;
-  for (float row = 0.0f; row < ph; row += kBand) {
-    const float band = std::min(kBand, ph - row);
-    const auto jitter = static_cast<float>(Random(3) - 1);
-    DrawList.image_part("g_oldp", SourceRect{0.0f, row, pw, band}, 512.0f - pw / 2,
-                        384.0f - ph / 2 + row + jitter, pw, band, 0.0f, paper_alpha, kWhite,
-                        BLEND_NORMAL, 0);
-  }
-  DrawList.image("g_bars", static_cast<uint8_t>((zoom - 1.0f) * 255.0f), 0.0f, 0.0f);
-  if (!close_up) return;
-
-  int pages = 1;
-  for (const char c : document.text) pages += c == '\n' ? 1 : 0;
-  if (Clicked()) {
-    sounds.play("ui_window");
-    ClearMouseState();
-    if (document.page + 1 < pages) {
-      ++document.page;
-    } else {
-      document.done = true;
-    }
-  }
-  document.page = std::clamp(document.page, 0, pages - 1);
-  std::size_t start = 0;
-  for (int p = 0; p < document.page; ++p) start = document.text.find('\n', start) + 1;
-  const std::size_t end = document.text.find('\n', start);
-  const std::string_view text =
-      std::string_view(document.text)
-          .substr(start, end == std::string::npos ? std::string_view::npos : end - start);
-  DrawList.text("ui_font", text, 512.0f, 668.0f, TEXT_CENTRE | TEXT_TOP, -1, 1.0f, 255, 0xFFDD77);
-  DrawList.text("ui_font", game_strings.get("click_cont"), 1014.0f, 748.0f,
-                TEXT_RIGHT | TEXT_VCENTRE, -1, 0.8f, 255, 0x996644);
 }
 
 // The task list slides up here once it is built.
@@ -411,18 +294,6 @@ void RunLevelScript() {
       (options.tutorial_step < 3 ||
        (options.tutorial_step == 7 && FindInventoryEntry("scarecrow_head") >= 0)))
     world.interactive = false;
-}
-
-// Ghosts that can be photographed circle their place while nothing covers
-// the level.
-void GhostsToCatch() {
-  if (gui_modal != -1) return;
-  for (SceneObject& o : world.objects) {
-    if (o.kind != "ghost_catch") continue;
-    o.orbit += kGhostOrbitStep;
-    EmitGhost(o.particles, o.x, o.y, o.orbit);
-    UpdateAndDraw(o.particles);
-  }
 }
 
 void LevelFadeIn() {
