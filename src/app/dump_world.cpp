@@ -1,6 +1,7 @@
 // The world's fields of the state dump.
 #include "app/dump_world.h"
 
+#include "world/hidden_object.h"
 #include "world/inventory.h"
 #include "world/world.h"
 
@@ -53,6 +54,15 @@ void DumpWorld(JsonValue& dump) {
   popup.Set("active", world.popup.active);
   popup.Set("key", world.popup.key);
   dump.Set("popup", std::move(popup));
+
+  JsonValue scene = JsonValue::MakeObject();
+  scene.Set("entry", world.sceneEntry);
+  scene.Set("group", HuntGroupStart());
+  scene.Set("objects", Objects(world.sceneObjects, true));
+  scene.Set("penalty", world.ho.penalty);
+  scene.Set("misses", world.ho.misses);
+  scene.Set("reward", world.rewardSubject);
+  dump.Set("scene", std::move(scene));
 
   dump.Set("hover", world.hoverName);
   dump.Set("interactive", world.interactive);

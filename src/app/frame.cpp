@@ -17,6 +17,7 @@
 #include "res/sounds.h"
 #include "res/strings.h"
 #include "ui/gui.h"
+#include "world/hidden_object.h"
 #include "world/inventory.h"
 #include "world/scene.h"
 #include "world/object_list.h"
@@ -53,13 +54,26 @@ void PanelStep() {
 // The windows and their controls in list order. The level lies under every
 // window after the game window, so its frame runs at the game window's turn:
 // after the splash, the menu and the dialogs, before the game window's panel
-// buttons and the windows over the level.
+// buttons and the windows over the level. The hidden-object scene likewise
+// runs at the turn of its window.
 void WindowPass() {
+  // The level's and the hidden-object scene's frames, each at its window's turn.
+  struct WorldFrame {
+    const char* window;
+    void (*frame)();
+  };
+  static constexpr WorldFrame kWorldFrames[] = {{"wnd_game", LevelFrame},
+                                                {"wnd_ho", HiddenObjectFrame}};
   gui_begin_pass();
-  const auto game = static_cast<std::size_t>(gui_find("wnd_game"));
-  gui_update_range(0, game);
-  if (WindowVisible("wnd_game")) LevelFrame();
-  gui_update_range(game, gui_count());
+  std::size_t done = 0;
+  for (const WorldFrame& step : kWorldFrames) {
+    const auto turn = static_cast<std::size_t>(gui_find(step.window));
+    if (turn < done) continue;
+    gui_update_range(done, turn);
+    if (WindowVisible(step.window)) step.frame();
+    done = turn;
+  }
+  gui_update_range(done, gui_count());
   gui_end_pass();
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/game_overlays.h"
 #include "app/game_windows.h"
 #include "app/help_pages.h"
 #include "app/instructions.h"
@@ -41,7 +42,7 @@ const std::array<WindowRow, 21> kWindows{{
     {"wnd_prof", 256, 128, 512, 512, false, true, "gwnd_prof", nullptr},
     {"wnd_dconf", 282, 224, 460, 320, false, true, "gwnd_conf", nullptr},
     {"wnd_game", 0, 0, 1024, 768, false, false, "", nullptr},  // the tick's level step
-    {"wnd_popup", 282, 224, 460, 320, false, true, "", nullptr},
+    {"wnd_popup", 282, 224, 460, 320, false, true, "", RewardPopupProcedure},
     {"wnd_qhint", 282, 224, 460, 320, false, true, "", nullptr},
     {"wnd_zoomin", 0, 0, 1024, 768, false, true, "", nullptr},
     {"wnd_puzzle", 0, 0, 1024, 768, false, true, "", nullptr},

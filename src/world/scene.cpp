@@ -307,6 +307,10 @@ void LevelFadeIn() {
 
 // --- The frame ----------------------------------------------------------------------------
 
+void RunSceneScript() {
+  if (g_story.scene_script != nullptr) g_story.scene_script();
+}
+
 void LevelFrame() {
   SceneFrame();
   if (IsDeveloperProfile()) EditorStep();
@@ -380,6 +384,14 @@ void EnterHiddenObjectScene(int index) {
     return;
   }
   sounds.play("zoomed");
+  HiddenObjectState& ho = world.ho;
+  ho.penalty = false;
+  ho.penalty_dark = 0.0f;
+  ho.misses = 0;
+  ho.miss_timer = 0.0f;
+  ho.fog.count = 0;
+  world.popup.active = false;
+  world.popup.opacity = 0;
   fade_level = 255;
   ShowWindow("wnd_game", false);
   ShowWindow("wnd_ho", true);

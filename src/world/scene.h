@@ -80,7 +80,11 @@ bool GuideHoldsLevel();
 struct StoryHooks {
   void (*quest)(int index) = nullptr;
   void (*area_script)() = nullptr;
+  void (*scene_script)() = nullptr;
 };
+// The story's script of the hidden-object scene for this frame (the
+// obstacle and its tool); it may mark the scene busy or a thing blocked.
+void RunSceneScript();
 void SetStoryHooks(const StoryHooks& hooks);
 
 // A copy of a level or scene the game has is damaged: the saved game starts

@@ -84,6 +84,7 @@ struct HiddenObjectState {
   float penalty_dark = 0.0f;     // 0..200
   float penalty_ticks = 0.0f;
   float penalty_direction = 1.0f;
+  TParticleSystem fog;           // the penalty's fog at the mouse
   int misses = 0;
   float miss_timer = 0.0f;
   int miss_x = 0, miss_y = 0;
@@ -133,6 +134,7 @@ struct WorldState {
   OpenedFrame puzzle;
   OpenedFrame zoomin;
   std::string sceneEntry;        // the hidden-object entrance clicked last
+  std::string rewardSubject;     // the item the reward popup shows
   HiddenObjectState ho;
   bool ho_busy = false;          // the hidden-object frame is mid-transition
 

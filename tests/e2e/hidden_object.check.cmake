@@ -1,0 +1,15 @@
+# The finished hunt left the scene as shipped and the level without its
+# entrance and its pot.
+set(player ${HOME}/Quillmoor/Moorhouse/Ada)
+file(READ ${player}/scenes/hotel.cfg scene)
+file(READ ${game_dir}/data/scenes/hotel.cfg shipped)
+if(NOT scene STREQUAL shipped)
+  message(FATAL_ERROR "the hotel's scene copy was not reset after the hunt")
+endif()
+file(READ ${player}/levels/hotel.cfg level)
+foreach(gone q_scarecrow_head q_ipot)
+  string(FIND "${level}" "${gone}\r\n" at)
+  if(NOT at EQUAL -1)
+    message(FATAL_ERROR "the hotel still holds ${gone}")
+  endif()
+endforeach()
