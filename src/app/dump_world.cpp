@@ -55,14 +55,26 @@ void DumpWorld(JsonValue& dump) {
   popup.Set("key", world.popup.key);
   dump.Set("popup", std::move(popup));
 
-  JsonValue scene = JsonValue::MakeObject();
-  scene.Set("entry", world.sceneEntry);
-  scene.Set("group", HuntGroupStart());
-  scene.Set("objects", Objects(world.sceneObjects, true));
-  scene.Set("penalty", world.ho.penalty);
-  scene.Set("misses", world.ho.misses);
-  scene.Set("reward", world.rewardSubject);
-  dump.Set("scene", std::move(scene));
+  // The hidden-object scene: its things, and the hunt's list with what is
+  // found (landed) so far.
+  JsonValue ho = JsonValue::MakeObject();
+  ho.Set("entry", world.sceneEntry);
+  const int group = HuntGroupStart();
+  ho.Set("group", group);
+  JsonValue list = JsonValue::MakeArray();
+  for (int i = group; i < group + 12 && i < static_cast<int>(world.sceneObjects.size()); ++i) {
+    const SceneObject& o = world.sceneObjects[static_cast<std::size_t>(i)];
+    JsonValue label = JsonValue::MakeObject();
+    label.Set("name", o.name);
+    label.Set("found", o.kind == "inactive");
+    list.Append(std::move(label));
+  }
+  ho.Set("list", std::move(list));
+  ho.Set("objects", Objects(world.sceneObjects, true));
+  ho.Set("penalty", world.ho.penalty);
+  ho.Set("misses", world.ho.misses);
+  ho.Set("reward", world.rewardSubject);
+  dump.Set("ho", std::move(ho));
 
   dump.Set("hover", world.hoverName);
   dump.Set("interactive", world.interactive);

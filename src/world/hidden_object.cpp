@@ -46,15 +46,9 @@ bool IsTarget(const SceneObject& o) { return o.kind == "item" || o.kind == "key"
 
 int SceneCount() { return static_cast<int>(world.sceneObjects.size()); }
 
-// Whether the group's twelve objects all lie inside the scene's list.
-template <typename Test>
-bool AllOfGroup(int first, Test test) {
-  for (int i = first; i < first + kGroupSize; ++i) {
-    if (i >= SceneCount()) return false;
-    if (!test(world.sceneObjects[static_cast<std::size_t>(i)])) return false;
-  }
-  return true;
-}
+// One past the group's last object: twelve on, or the end of a scene that
+// holds fewer.
+int GroupEnd(int first) { return std::min(first + kGroupSize, SceneCount()); }
 
 // Where the label of the group's v-th thing sits on the panel.
 void LabelCentre(int first, int v, float& x, float& y) {
@@ -121,7 +115,7 @@ void Panel() {
 void DeveloperKeys(int first) {
   if (!IsDeveloperProfile()) return;
   if (KeyPress(key::kSpace)) {
-    for (int i = first; i < first + kGroupSize && i < SceneCount(); ++i) {
+    for (int i = first; i < GroupEnd(first); ++i) {
       SceneObject& o = world.sceneObjects[static_cast<std::size_t>(i)];
       if (!IsTarget(o)) continue;
       o.kind = "click";
@@ -157,7 +151,7 @@ void List(int first, const std::string& key) {
     return;
   }
   int found = 0;
-  for (int i = first; i < first + kGroupSize && i < SceneCount(); ++i)
+  for (int i = first; i < GroupEnd(first); ++i)
     found += world.sceneObjects[static_cast<std::size_t>(i)].kind == "inactive" ? 1 : 0;
   const std::string line = game_strings.get("ho_" + std::string(ShortName(world.sceneEntry))) +
                            " (" + std::to_string(found) + "/12)";
@@ -218,7 +212,7 @@ bool ClicksCount() { return fade_level == 0 && !world.editMode && !UiOwnsInput()
 bool Find(int first) {
   HiddenObjectState& ho = world.ho;
   if (!ClicksCount() || ho.script_busy || ho.penalty || !MouseClick(kMouseLeft)) return false;
-  for (int i = first; i < first + kGroupSize && i < SceneCount(); ++i) {
+  for (int i = first; i < GroupEnd(first); ++i) {
     SceneObject& o = world.sceneObjects[static_cast<std::size_t>(i)];
     if (i == ho.script_blocked || !IsTarget(o) || !MouseOnPixel(o)) continue;
     sounds.play("item" + std::to_string(Random(3)));
@@ -283,16 +277,19 @@ int HuntGroupStart() {
 std::string HuntKeyName() { return "h_" + std::string(ShortName(world.sceneEntry)); }
 
 void FinishGroup(int first) {
-  for (int i = first; i < first + kGroupSize && i < SceneCount(); ++i)
+  for (int i = first; i < GroupEnd(first); ++i)
     world.sceneObjects[static_cast<std::size_t>(i)].kind = "inactive";
 }
 
 bool GroupFinished(int first) {
-  return AllOfGroup(first, [](const SceneObject& o) { return o.kind == "inactive"; });
+  if (first >= SceneCount()) return false;
+  for (int i = first; i < GroupEnd(first); ++i)
+    if (world.sceneObjects[static_cast<std::size_t>(i)].kind != "inactive") return false;
+  return true;
 }
 
 bool GroupHasTargets(int first) {
-  for (int i = first; i < first + kGroupSize && i < SceneCount(); ++i)
+  for (int i = first; i < GroupEnd(first); ++i)
     if (IsTarget(world.sceneObjects[static_cast<std::size_t>(i)])) return true;
   return false;
 }
