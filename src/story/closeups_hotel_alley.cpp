@@ -99,11 +99,11 @@ void Hollow(CloseUp& z) {
     return;
   }
   z.Draw("z_hol2", 208, 162);
-  z.Draw("lighter", 104, 250);
+  z.Draw("lighter", 300, 186);
   // The flame flickers above the lighter.
   if (++g_anim.flame % 4 == 0) {
-    z.EmitEffect("p_fire", 136, 254, 1);
-    z.EmitEffect("p_plight", 136, 254, 1);
+    z.EmitEffect("p_fire", 332, 190, 1);
+    z.EmitEffect("p_plight", 332, 190, 1);
   }
   if (z.Clicked(208, 162, 96, 96) && CloseUp::HandEmpty()) {
     z.Give("left_half_moon");
