@@ -14,6 +14,7 @@
 #include "app/profile_dialog.h"
 #include "app/screens.h"
 #include "res/strings.h"
+#include "story/closeup.h"
 #include "ui/gui.h"
 #include "world/scene.h"
 
@@ -44,7 +45,7 @@ const std::array<WindowRow, 21> kWindows{{
     {"wnd_game", 0, 0, 1024, 768, false, false, "", nullptr},  // the tick's level step
     {"wnd_popup", 282, 224, 460, 320, false, true, "", RewardPopupProcedure},
     {"wnd_qhint", 282, 224, 460, 320, false, true, "", nullptr},
-    {"wnd_zoomin", 0, 0, 1024, 768, false, true, "", nullptr},
+    {"wnd_zoomin", 0, 0, 1024, 768, false, true, "", CloseUpProcedure},
     {"wnd_puzzle", 0, 0, 1024, 768, false, true, "", nullptr},
     {"wnd_help", 282, 224, 460, 320, false, true, "", nullptr},
     {"wnd_ho", 0, 0, 1024, 768, false, false, "", nullptr},
