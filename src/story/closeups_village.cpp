@@ -53,7 +53,7 @@ Animations anim;
 constexpr Box kCage{148, 75, 216, 261};
 constexpr Box kCageCat{150, 150, 140, 140};
 constexpr Box kCageBottle{304, 216, 56, 56};
-constexpr Box kCageEyes{12, 60, 90, 50};
+constexpr Box kCageEyes{211, 175, 90, 50};
 constexpr Box kCageRunning{12, 250, 120, 110};
 
 void Cage(CloseUp& z) {
@@ -304,8 +304,8 @@ void Woman(CloseUp& z) {
 // every opening until the ring is out.
 constexpr int kMousePeek = 120;  // ticks of one peek, half out, half in
 constexpr int kMouseFetch = 100;  // ticks until the ring is out
-constexpr Box kMouseHole{106, 110, 300, 180};
-constexpr Box kMouseHead{206, 120, 100, 90};
+constexpr Box kMouseHole{120, 160, 272, 150};
+constexpr Box kMouseHead{206, 150, 100, 90};
 constexpr Box kMouseEating{300, 220, 150, 110};
 constexpr Box kMouseRing{210, 250, 72, 72};
 
