@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "story/closeup.h"
@@ -78,9 +79,13 @@ void WalkEveryRow() {
     EnterLevelForWalk(row.level);
     // What earlier quests leave behind: the statue's hands pried apart, the
     // laboratory's machine bringing the lift box down.
+    const std::string_view quest = row.quest;
     for (const std::string& name : row.removed)
       if (FindSceneObject(name) < 0) AddSceneObject(name, "inactive", 512, 330);
-    if (std::string_view(row.quest) == "q_elevator") SetQuestFlag("zoomin_q_elevator_box", true);
+    if (quest == "q_elevator") SetQuestFlag("zoomin_q_elevator_box", true);
+    // The pots cleared from before the urn, the solved lock from under the letter.
+    for (const auto& [after, gone] : {std::pair{"q_urn", "q_pot1"}, std::pair{"q_letter", "q_code"}})
+      if (quest == after && FindSceneObject(gone) >= 0) RemoveSceneObject(FindSceneObject(gone));
     ASSERT_TRUE(EnsureQuestObject(row.quest));
     ASSERT_TRUE(OpenCloseUpByClick(row.quest));
     const CloseUpWalk walk = WalkOpenCloseUp(row.quest, row.needs);
@@ -94,8 +99,9 @@ void WalkEveryRow() {
     for (const std::string& name : row.removed) EXPECT_FALSE(Holds(walk.objects, name)) << name;
     for (const Elsewhere& e : row.elsewhere)
       EXPECT_GE(FindInSavedLevel(e.level, e.name), 0) << e.level << " " << e.name;
-    if (row.ghost != nullptr)
+    if (row.ghost != nullptr) {
       EXPECT_TRUE(Holds(walk.objects, row.ghost) || InDiary(row.ghost)) << row.ghost;
+    }
   }
 }
 
@@ -117,6 +123,7 @@ void TombAndArchiveStay() {
   tomb = WalkOpenCloseUp("q_tomb", {}, 4);
   EXPECT_EQ(std::count(tomb.inventory.begin(), tomb.inventory.end(), "arrow_buttons"), 1)
       << "the buttons are handed out once";
+  CloseByClickOutside();
 
   // The archive: Death is photographed once, and not again once in the diary.
   CloseUpWalk archive = WalkCloseUp("lodge", "q_archive", {}, 6);
@@ -164,7 +171,7 @@ void ChestAndCreepers() {
   CloseByClickOutside();
   ASSERT_TRUE(OpenCloseUpByClick("q_plant"));
   GameSteps(1);
-  EXPECT_LE(QuestNumber("zoomin_q_plant_it"), 3);
+  EXPECT_LE(QuestNumber("zoomin_q_plant_it"), 5);
   const CloseUpWalk walk = WalkOpenCloseUp("q_plant", {}, 10);
   EXPECT_FALSE(walk.open);
   EXPECT_TRUE(Holds(walk.inventory, "red_book"));
