@@ -32,8 +32,8 @@ void Taste(CloseUp& z) {
   if (salt) z.Draw("z_tsalt", 196, 200);
   if (sugar) z.Draw("z_tsugar", 252, 200);
   if (salt && sugar) {
-    z.Draw("z_hand", 336, 96);
-    if (z.Clicked(336, 96, 96, 96) && CloseUp::HandEmpty()) {
+    z.Draw("z_hand", 216, 60);
+    if (z.Clicked(216, 60, 96, 96) && CloseUp::HandEmpty()) {
       sounds.play("unlock");
       ShowSceneMessage("stairs_q_door");
       CloseUp::Add("q_door", "inactive", 512, 130);
@@ -303,7 +303,7 @@ void Nippers(CloseUp& z) {
 // close-up is watched; closed and reopened, it burns again from the start.
 constexpr int kFuseTicks = 120;   // the lit fuse, to the blast
 constexpr int kBlastTicks = 100;  // the smoke clearing after it
-constexpr float kFuseX = 262, kFuseY = 150;  // the fuse's end on "z_dynamite"
+constexpr float kFuseX = 282, kFuseY = 166;  // the fuse's end on "z_dynamite"
 
 void Wall(CloseUp& z) {
   const bool dynamite = z.Flag("dynamite");
