@@ -1,6 +1,10 @@
 // The world's fields of the state dump.
 #include "app/dump_world.h"
 
+#include "engine/ini.h"
+#include "story/closeup.h"
+#include "story/quest.h"
+#include "ui/gui.h"
 #include "world/inventory.h"
 #include "world/world.h"
 
@@ -24,6 +28,48 @@ JsonValue Objects(const ObjectList& list, bool with_place) {
   return objects;
 }
 
+JsonValue Rects(std::span<const CloseUpRect> rects) {
+  JsonValue list = JsonValue::MakeArray();
+  for (const CloseUpRect& r : rects) {
+    JsonValue entry = JsonValue::MakeObject();
+    if (!r.name.empty()) entry.Set("name", r.name);
+    entry.Set("x", r.x);
+    entry.Set("y", r.y);
+    entry.Set("w", r.w);
+    entry.Set("h", r.h);
+    list.Append(std::move(entry));
+  }
+  return list;
+}
+
+JsonValue CloseUpDump() {
+  const OpenedFrame& f = world.zoomin;
+  const bool open = WindowVisible("wnd_zoomin");
+  JsonValue zoomin = JsonValue::MakeObject();
+  zoomin.Set("open", open);
+  zoomin.Set("name", open ? f.name : std::string());
+  zoomin.Set("x", f.x);
+  zoomin.Set("y", f.y);
+  zoomin.Set("w", f.w);
+  zoomin.Set("h", f.h);
+  // What the last frame offered; a closed close-up offers nothing.
+  zoomin.Set("regions", Rects(open ? CloseUpRegions() : std::span<const CloseUpRect>()));
+  zoomin.Set("overlays", Rects(open ? CloseUpOverlays() : std::span<const CloseUpRect>()));
+  return zoomin;
+}
+
+// The player's quest section as it is read: the first copy of the section.
+JsonValue QuestKeys() {
+  JsonValue keys = JsonValue::MakeObject();
+  const std::string section = QuestSection();
+  for (const TIniSection& s : IniDocument().sections) {
+    if (s.name != section) continue;
+    for (const TIniKey& k : s.keys) keys.Set(k.name, k.value);
+    break;
+  }
+  return keys;
+}
+
 }  // namespace
 
 void DumpWorld(JsonValue& dump) {
@@ -40,14 +86,11 @@ void DumpWorld(JsonValue& dump) {
   diary.Set("news", world.diary.news);
   dump.Set("diary", std::move(diary));
 
-  JsonValue tasks = JsonValue::MakeArray();
-  for (int i = 0; i < world.tasks.count(); ++i) {
-    JsonValue task = JsonValue::MakeObject();
-    task.Set("key", world.tasks[i].key);
-    task.Set("state", world.tasks[i].value);
-    tasks.Append(std::move(task));
-  }
+  JsonValue tasks = JsonValue::MakeObject();
+  for (int i = 0; i < world.tasks.count(); ++i) tasks.Set(world.tasks[i].key, world.tasks[i].value);
   dump.Set("tasks", std::move(tasks));
+  dump.Set("zoomin", CloseUpDump());
+  dump.Set("quest_keys", QuestKeys());
 
   JsonValue popup = JsonValue::MakeObject();
   popup.Set("active", world.popup.active);

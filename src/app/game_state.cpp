@@ -16,6 +16,7 @@
 #include "res/images.h"
 #include "res/sounds.h"
 #include "res/strings.h"
+#include "story/closeup.h"
 #include "story/story.h"
 #include "ui/gui.h"
 #include "world/progress.h"
@@ -40,6 +41,7 @@ void ResetGameState() {
 
   ResetProfiles();
   ResetWorld();
+  ResetCloseUps();
   ResetShell();
   ResetFrame();
   ResetMenu();

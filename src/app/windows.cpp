@@ -13,6 +13,7 @@
 #include "app/profile_dialog.h"
 #include "app/screens.h"
 #include "res/strings.h"
+#include "story/closeup.h"
 #include "ui/gui.h"
 #include "world/scene.h"
 
@@ -42,7 +43,7 @@ const std::array<WindowRow, 21> kWindows{{
     {"wnd_game", 0, 0, 1024, 768, false, false, "", GameWindowProcedure},
     {"wnd_popup", 282, 224, 460, 320, false, true, "", nullptr},
     {"wnd_qhint", 282, 224, 460, 320, false, true, "", nullptr},
-    {"wnd_zoomin", 0, 0, 1024, 768, false, true, "", nullptr},
+    {"wnd_zoomin", 0, 0, 1024, 768, false, true, "", CloseUpProcedure},
     {"wnd_puzzle", 0, 0, 1024, 768, false, true, "", nullptr},
     {"wnd_help", 282, 224, 460, 320, false, true, "", nullptr},
     {"wnd_ho", 0, 0, 1024, 768, false, false, "", nullptr},

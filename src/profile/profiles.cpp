@@ -294,9 +294,9 @@ bool DeletePlayer(const std::string& name) {
   if (RefuseUnsafeName(name, "deleting a player")) return false;
   if (RefuseWithoutProfileFolder("deleting a player")) return false;
   Profiles& pr = g_profiles;
-  IniDelete(name + "_inv", "");
-  IniDelete(name + "_data", "");
-  IniDelete(name, "");
+  // A hand-edited document may hold a section twice; none may survive.
+  for (const std::string& section : {name + "_inv", name + "_data", name})
+    while (IniIsSection(section)) IniDelete(section, "");
   LogLine("DELETED: " + pr.profile_folder + name, true);
   DeleteFolderTree(pr.profile_folder + name);
   for (std::size_t i = pr.players.size(); i-- > 0;)

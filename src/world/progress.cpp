@@ -174,9 +174,9 @@ void ReadProgress(const std::string& player) {
 void ResetProgress() {
   const std::string& p = CurrentProfiles().current_player;
   if (!p.empty()) {
-    IniDelete(p + "_inv", "");
-    IniDelete(p + "_data", "");
-    IniDelete(p, "");
+    // A hand-edited document may hold a section twice; none may survive.
+    for (const std::string& section : {p + "_inv", p + "_data", p})
+      while (IniIsSection(section)) IniDelete(section, "");
   }
   FreshProgress();
 }

@@ -470,13 +470,24 @@ bool MouseOverObject(const SceneObject& object) {
 void OpenZoomIn(int index, float cx, float cy) {
   if (index < 0 || index >= static_cast<int>(world.objects.size())) return;
   const SceneObject& o = world.objects[static_cast<std::size_t>(index)];
+  float w = 0.0f, h = 0.0f;
+  ImageSize("z_" + o.name, w, h);
+  if (w <= 0.0f || h <= 0.0f) {
+    // A close-up of nothing could never be closed by a click beside it.
+    LogLine("SCENE: no close-up picture \"z_" + o.name + "\"; \"" + o.name + "\" stays shut",
+            true);
+    ClearMouseState();
+    return;
+  }
   OpenedFrame& zoomin = world.zoomin;
+  // The open flag tells the close-up's first frame that it has just opened.
   zoomin.active = true;
   zoomin.index = index;
   zoomin.name = o.name;
-  ImageSize("z_" + o.name, zoomin.w, zoomin.h);
-  zoomin.x = cx - zoomin.w / 2;
-  zoomin.y = cy - zoomin.h / 2;
+  zoomin.w = w;
+  zoomin.h = h;
+  zoomin.x = cx - w / 2;
+  zoomin.y = cy - h / 2;
   ShowWindow("wnd_zoomin", true);
   ClearMouseState();
 }

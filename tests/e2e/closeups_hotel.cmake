@@ -1,0 +1,91 @@
+# The hotel's first close-ups as a player meets them, in two sittings: the
+# lamp says what it lacks, the drawer is pulled open and the game is quit;
+# after a restart the drawer is still open, gives the handle and the clock
+# hand, the floorboard its handle, and the lamp takes the handle and lights.
+get_filename_component(game_dir ${GAME} DIRECTORY)
+file(REMOVE_RECURSE ${WORK})
+set(HOME ${WORK}/home)
+set(folder ${HOME}/Quillmoor/Moorhouse)
+file(MAKE_DIRECTORY ${folder}/Ada/levels ${folder}/Ada/scenes)
+file(WRITE ${folder}/data.ini
+  "[ players ]\r\nopt_plist = Ada\r\nopt_player = Ada\r\n\r\n[ Ada ]\r\nopt_tut = TRUE\r\n"
+  "opt_inum = 0\r\nlev_current = hotel\r\n")
+foreach(kind levels scenes)
+  file(GLOB shipped ${game_dir}/data/${kind}/*.cfg)
+  file(COPY ${shipped} DESTINATION ${folder}/Ada/${kind})
+endforeach()
+
+function(run_sitting name script)
+  file(WRITE ${WORK}/${name}.qms "${script}")
+  execute_process(
+    COMMAND ${GAME} --headless --seed 1 --root ${game_dir} --home ${HOME}
+            --script ${WORK}/${name}.qms
+    WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${name} ended with status ${status}:\n${out}${err}")
+  endif()
+endfunction()
+
+# Play, then wait out the fades of the menu and the level.
+set(enter "tick 601\nclick 512 536\ntick 80\nexpect level == \"hotel\"\n")
+
+run_sitting(first "${enter}
+click 915 240
+tick 25
+expect zoomin.open == true
+expect zoomin.name == \"q_lamp\"
+screenshot lamp_open.png
+click 512 344
+tick 2
+expect popup.key == \"hotel_q_lamp\"
+expect zoomin.open == true
+click 60 60
+tick 2
+expect zoomin.open == false
+click 470 485
+tick 25
+expect zoomin.name == \"q_handle\"
+click 512 344
+tick 2
+expect quest_keys.zoomin_q_handle_open == \"TRUE\"
+expect zoomin.overlays.0.name == \"z_open\"
+quit
+")
+
+run_sitting(second "${enter}
+expect quest_keys.zoomin_q_handle_open == \"TRUE\"
+click 470 485
+tick 25
+expect zoomin.overlays.0.name == \"z_open\"
+click 512 344
+tick 100
+expect inventory.0.name == \"handle\"
+click 512 344
+tick 2
+expect zoomin.open == false
+expect inventory.1.name == \"chand1\"
+expect quest_keys.zoomin_q_handle_open missing
+click 680 585
+tick 25
+expect zoomin.name == \"q_floor\"
+click 512 347
+tick 100
+expect inventory.2.name == \"ghandle\"
+click 915 240
+tick 25
+click 302 733
+tick 1
+expect inventory.0.state == \"select\"
+click 512 344
+tick 2
+expect inventory.0.name == \"chand1\"
+expect quest_keys.zoomin_q_lamp_handle == \"TRUE\"
+tick 20
+screenshot lamp_fitted.png
+click 567 318
+tick 2
+expect zoomin.open == false
+expect quest_keys.zoomin_q_lamp_handle missing
+expect objects.0.name == \"q_case\"
+quit
+")
