@@ -39,7 +39,7 @@ RiseAnimation amulet_rise;
 // The stone hand: a ring on its bare finger makes a sphere of power gather in its palm.
 // h: 0 bare, 1 .. kHandFormed the sphere forms by itself, kHandFormed it rests in the palm.
 constexpr int kHandFormed = 100;
-constexpr Box kHandRing{196, 62, 48, 48};
+constexpr Box kHandRing{225, 120, 48, 48};
 constexpr Box kHandSphere{208, 176, 96, 96};
 
 void Hand(CloseUp& z) {
@@ -163,8 +163,8 @@ void Net(CloseUp& z) {
 
 // The gramophone wants its record and its arm, in either order; played, its hiss turns out to
 // be a code, and the note of it goes into the diary.
-constexpr Box kGramophoneRecord{150, 200, 120, 120};
-constexpr Box kGramophoneArm{270, 170, 100, 100};
+constexpr Box kGramophoneRecord{180, 130, 120, 120};
+constexpr Box kGramophoneArm{290, 140, 100, 100};
 constexpr Box kGramophoneNote{24, 40, 110, 110};
 
 void Gramophone(CloseUp& z) {
@@ -311,11 +311,11 @@ struct Socket {
   Box place;
 };
 constexpr std::array<Socket, 5> kSockets{{
-    {"sphere_of_magic", "blue", "q_blue", 440, 455, {144, 176, 44, 44}},
-    {"sphere_of_light", "yellow", "q_yellow", 480, 455, {189, 176, 44, 44}},
-    {"sphere_of_knowledge", "green", "q_green", 545, 455, {279, 176, 44, 44}},
-    {"sphere_of_power", "red", "q_red", 585, 455, {324, 176, 44, 44}},
-    {"energy_crystal", "crystal", "q_crystal", 512, 440, {234, 176, 44, 44}},
+    {"sphere_of_magic", "blue", "q_blue", 440, 455, {138, 170, 56, 56}},
+    {"sphere_of_light", "yellow", "q_yellow", 480, 455, {183, 170, 56, 56}},
+    {"sphere_of_knowledge", "green", "q_green", 545, 455, {273, 170, 56, 56}},
+    {"sphere_of_power", "red", "q_red", 585, 455, {318, 170, 56, 56}},
+    {"energy_crystal", "crystal", "q_crystal", 512, 440, {228, 170, 56, 56}},
 }};
 constexpr Box kAltar{118, 120, 276, 156};
 constexpr std::array<std::string_view, 5> kOverlays{"z_blue", "z_yellow", "z_green", "z_red", "z_crystal"};
@@ -457,7 +457,7 @@ constexpr Box kPressSlot{100, 220, 120, 120};
 constexpr Box kPressSocket{292, 220, 120, 120};
 constexpr Box kPressLever{186, 50, 140, 150};
 constexpr Box kPressCard{125, 232, 70, 90};
-constexpr Box kPressButton{324, 248, 56, 56};
+constexpr Box kPressButton{318, 242, 68, 68};
 constexpr int kAmuletRisen = 80;
 constexpr float kAmuletSize = 90;
 constexpr float kAmuletFrom = 200, kAmuletTo = 120;
