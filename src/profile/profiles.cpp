@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "engine/ini.h"
 #include "engine/log.h"
@@ -266,10 +267,22 @@ CreatePlayerResult CreatePlayer(const std::string& name) {
   const PlayerOptions old_options = pr.options;
   const bool had_section = IniIsSection(name);
   const bool had_inventory = IniIsSection(name + "_inv");
+  // Quest steps left by an earlier player of this name (a hand-edited player
+  // list) would make the new game resume their close-ups: they go, and come
+  // back only if the new player cannot be saved.
+  const std::string steps_section = name + "_data";
+  std::vector<TIniKey> old_steps;
+  for (const TIniSection& section : IniDocument().sections)
+    if (section.name == steps_section) {
+      old_steps = section.keys;
+      break;
+    }
+  while (IniIsSection(steps_section)) IniDelete(steps_section, "");
   pr.current_player = name;
   pr.players.append(name);
   ResetProfileDefaults();
   if (!SaveProfile()) {
+    for (const TIniKey& key : old_steps) IniWriteString(steps_section, key.name, key.value);
     // The player never existed: the document and memory go back to how they
     // were, so a later save does not write a profile the player was told failed.
     pr.players = old_players;

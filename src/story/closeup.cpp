@@ -5,12 +5,10 @@
 // steps live in the quest section (story/quest.h).
 #include "story/closeup.h"
 
-#include <array>
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
-#include "engine/log.h"
 #include "engine/random.h"
 #include "engine/render.h"
 #include "res/draw_list.h"
@@ -88,10 +86,9 @@ void DrawFrame(const OpenedFrame& f) {
   DrawList.rect(255, kFrameLight, f.x - 1.0f, f.y - 1.0f, f.w + 2.0f, f.h + 2.0f, BLEND_NORMAL);
   DrawList.rect(255, kFrameLight, f.x, f.y, f.w, f.h, BLEND_NORMAL);
   // One brass corner, turned and mirrored into the other three.
-  float cw = 0.0f, ch = 0.0f;
   const Texture* corner = images.get("corner");
-  cw = static_cast<float>(TextureWidth(corner)) * kCornerScale;
-  ch = static_cast<float>(TextureHeight(corner)) * kCornerScale;
+  const float cw = static_cast<float>(TextureWidth(corner)) * kCornerScale;
+  const float ch = static_cast<float>(TextureHeight(corner)) * kCornerScale;
   struct Corner {
     float x, y, angle;
     uint32_t effects;

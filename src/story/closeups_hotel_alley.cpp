@@ -21,8 +21,8 @@ constexpr int kBloomFrames = 60;
 // The gas lamp: its tap handle is missing.
 void Lamp(CloseUp& z) {
   if (z.Flag("handle")) {
-    z.Draw("z_handle", 279, 146);
-    if (z.Clicked(279, 146, 64, 40) && CloseUp::HandEmpty()) {
+    z.Draw("z_handle", 271, 142);
+    if (z.Clicked(271, 142, 80, 48) && CloseUp::HandEmpty()) {
       sounds.play("gas");
       CloseUp::Add("q_dark", "inactive", 0, 0);
       z.Finish();
@@ -99,11 +99,11 @@ void Hollow(CloseUp& z) {
     return;
   }
   z.Draw("z_hol2", 208, 162);
-  z.Draw("lighter", 104, 250);
+  z.Draw("lighter", 300, 186);
   // The flame flickers above the lighter.
   if (++g_anim.flame % 4 == 0) {
-    z.EmitEffect("p_fire", 136, 254, 1);
-    z.EmitEffect("p_plight", 136, 254, 1);
+    z.EmitEffect("p_fire", 332, 190, 1);
+    z.EmitEffect("p_plight", 332, 190, 1);
   }
   if (z.Clicked(208, 162, 96, 96) && CloseUp::HandEmpty()) {
     z.Give("left_half_moon");

@@ -116,6 +116,19 @@ TEST_F(Profiles, DoubledAndTrailingSeparatorsGiveNoEmptyNames) {
   EXPECT_EQ(IniReadString("players", "opt_plist"), "Anna/Bob");
 }
 
+TEST_F(Profiles, ANewPlayerStartsWithoutOldQuestStepsAndDeletingLeavesNoCopyOfThem) {
+  WriteTextFile(DataIni(),
+                "[ players ]\r\nopt_plist = Anna\r\nopt_player = Anna\r\n\r\n[ Bob_data ]\r\n"
+                "zoomin_q_lamp_handle = TRUE\r\n\r\n[ Anna_data ]\r\na = 1\r\n\r\n"
+                "[ Anna_data ]\r\nb = 2\r\n");
+  LoadPlayerList();
+  ASSERT_TRUE(IniIsSection("Bob_data"));
+  ASSERT_EQ(CreatePlayer("Bob").outcome, CreatePlayerOutcome::Created);
+  EXPECT_FALSE(IniIsSection("Bob_data"));
+  ASSERT_TRUE(DeletePlayer("Anna"));
+  EXPECT_FALSE(IniIsSection("Anna_data")) << "neither copy of a hand-edited file stays";
+}
+
 TEST_F(Profiles, DeletingTheCurrentPlayerMakesTheFirstRemainingCurrent) {
   CreateAll({"Anna", "Bob", "Cleo"});
   ASSERT_EQ(CurrentProfiles().current_player, "Cleo");

@@ -167,7 +167,7 @@ TEST_F(CloseUpWindow, AClickBesideClosesAndKeepsTheStepsButTheStripAndTheDiaryDo
   });
 }
 
-TEST_F(CloseUpWindow, AFinishedCloseUpRemovesItsOwnObjectByNameAfterEarlierRemovals) {
+TEST_F(CloseUpWindow, AFinishedCloseUpRemovesItsOwnObjectByNameAndOnlyItsOwnKeys) {
   Run(1280, 1024, false, [] {
     EnterLevelForWalk("hotel");
     ASSERT_TRUE(OpenCloseUpByClick("q_floor"));
@@ -175,7 +175,11 @@ TEST_F(CloseUpWindow, AFinishedCloseUpRemovesItsOwnObjectByNameAfterEarlierRemov
     ASSERT_GE(lamp, 0);
     ASSERT_LT(lamp, world.zoomin.index) << "an object before the close-up's own";
     RemoveSceneObject(lamp);
+    SetQuestFlag("zoomin_q_floor_lifted", true);
+    SetQuestFlag("zoomin_q_floorboard_lifted", true);
     ClickFirstRegion();
+    EXPECT_FALSE(IniIsKey(QuestSection(), "zoomin_q_floor_lifted"));
+    EXPECT_TRUE(QuestFlag("zoomin_q_floorboard_lifted"));
     EXPECT_FALSE(WindowVisible("wnd_zoomin"));
     EXPECT_LT(FindSceneObject("q_floor"), 0);
     EXPECT_GE(FindSceneObject("q_handle"), 0) << "the object after the stale index stays";

@@ -8,9 +8,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/archive.h"
 #include "engine/engine.h"
 #include "engine/ini.h"
 #include "profile/profiles.h"
+#include "res/images.h"
 #include "story/closeup.h"
 #include "story/quest.h"
 #include "support/input.h"
@@ -133,6 +135,12 @@ std::vector<std::string> ReadAddedPlace(std::string_view level, std::string_view
 }
 
 }  // namespace
+
+void LoadLevelPictures(std::string_view level) {
+  OpenArchive(CurrentProfiles().game_root + kImageArchive, kImageArchiveKey);
+  images.load_scene_dir("images/levels/" + std::string(level) + "/");
+  CloseArchive();
+}
 
 void EnterLevelForWalk(std::string_view level) {
   Profiles& profiles = CurrentProfiles();

@@ -34,6 +34,10 @@ bool EnsureQuestObject(std::string_view quest);
 // Opens the close-up by clicking its object in the current level.
 bool OpenCloseUpByClick(std::string_view quest);
 
+// The level's pictures (its close-ups among them) loaded as the level set,
+// without entering the level.
+void LoadLevelPictures(std::string_view level);
+
 // Enters the level, puts the quest object there if needed, opens the
 // close-up by a click and walks it with `items` given into the inventory and
 // held in that order.

@@ -10,6 +10,7 @@
 #include "engine/engine.h"
 #include "res/draw_list.h"
 #include "res/images.h"
+#include "support/closeup_walk.h"
 #include "support/loaded_game.h"
 #include "ui/gui.h"
 #include "world/inventory.h"
@@ -171,7 +172,8 @@ TEST_F(Inventory, AClickTheSceneActsOnIsNoWrongUse) {
   Run(1280, 1024, false, [] {
     EnterEmptyLevel();
     FillInventory(1);
-    AddSceneObject("gbutton_cir", "zoomin", 500, 300);
+    LoadLevelPictures("hotel");
+    AddSceneObject("q_lamp", "zoomin", 500, 300);
     ClickAt(SlotCentreX(0), 733, kMouseLeft);
     ASSERT_EQ(HeldItemIndex(), 0);
     ClickAt(500, 300, kMouseLeft);

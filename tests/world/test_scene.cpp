@@ -16,6 +16,7 @@
 #include "res/draw_list.h"
 #include "res/images.h"
 #include "res/strings.h"
+#include "support/closeup_walk.h"
 #include "support/loaded_game.h"
 #include "support/temp_files.h"
 #include "ui/gui.h"
@@ -166,7 +167,8 @@ TEST_F(Scene, WalkingThroughAnExitSavesThisLevelAndLoadsTheNext) {
 TEST_F(Scene, OnlyAllowedObjectsReactWhileTheTutorialHoldsTheLevel) {
   Run(1280, 1024, false, [] {
     ShowLevel("test");
-    AddSceneObject("gbutton_cir", "zoomin", 400, 300);
+    LoadLevelPictures("hotel");
+    AddSceneObject("q_handle", "zoomin", 400, 300);
     // The tutorial's window stands over the level without taking the input.
     ielement* instructions = gui_get("wnd_instr");
     ASSERT_NE(instructions, nullptr);
@@ -181,7 +183,7 @@ TEST_F(Scene, OnlyAllowedObjectsReactWhileTheTutorialHoldsTheLevel) {
     EXPECT_TRUE(world.interactive);
     ClickAt(400, 300);
     EXPECT_TRUE(WindowVisible("wnd_zoomin"));
-    EXPECT_EQ(world.zoomin.name, "gbutton_cir");
+    EXPECT_EQ(world.zoomin.name, "q_handle");
     EXPECT_EQ(world.zoomin.index, 0);
   });
 }
