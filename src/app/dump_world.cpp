@@ -1,6 +1,7 @@
 // The world's fields of the state dump.
 #include "app/dump_world.h"
 
+#include "ui/gui.h"
 #include "world/hidden_object.h"
 #include "world/inventory.h"
 #include "world/world.h"
@@ -39,6 +40,7 @@ void DumpWorld(JsonValue& dump) {
   diary.Set("pages", std::move(pages));
   diary.Set("page", world.diary.page);
   diary.Set("news", world.diary.news);
+  diary.Set("open", WindowVisible("wnd_diary"));
   dump.Set("diary", std::move(diary));
 
   JsonValue tasks = JsonValue::MakeArray();
@@ -49,6 +51,11 @@ void DumpWorld(JsonValue& dump) {
     tasks.Append(std::move(task));
   }
   dump.Set("tasks", std::move(tasks));
+
+  JsonValue task_panel = JsonValue::MakeObject();
+  task_panel.Set("opening", world.taskPanel.opening);
+  task_panel.Set("direction", world.taskPanel.direction);
+  dump.Set("task_panel", std::move(task_panel));
 
   JsonValue popup = JsonValue::MakeObject();
   popup.Set("active", world.popup.active);
