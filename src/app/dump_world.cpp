@@ -85,6 +85,7 @@ void DumpWorld(JsonValue& dump) {
   diary.Set("pages", std::move(pages));
   diary.Set("page", world.diary.page);
   diary.Set("news", world.diary.news);
+  diary.Set("open", WindowVisible("wnd_diary"));
   dump.Set("diary", std::move(diary));
 
   JsonValue tasks = JsonValue::MakeObject();
@@ -92,6 +93,11 @@ void DumpWorld(JsonValue& dump) {
   dump.Set("tasks", std::move(tasks));
   dump.Set("zoomin", CloseUpDump());
   dump.Set("quest_keys", QuestKeys());
+
+  JsonValue task_panel = JsonValue::MakeObject();
+  task_panel.Set("opening", world.taskPanel.opening);
+  task_panel.Set("direction", world.taskPanel.direction);
+  dump.Set("task_panel", std::move(task_panel));
 
   JsonValue popup = JsonValue::MakeObject();
   popup.Set("active", world.popup.active);

@@ -20,10 +20,10 @@
 #include "world/hidden_object.h"
 #include "world/inventory.h"
 #include "world/scene.h"
+#include "world/task_panel.h"
 #include "world/object_list.h"
 #include "world/world.h"
 
-bool tick_click = false;
 TParticleSystem screen_particles;
 
 namespace {
@@ -82,6 +82,7 @@ void GuardedTick() {
   tick_click = MouseClick(kMouseLeft);
   DrawList.clear();
   scene_blocked = WindowVisible("wnd_pause");
+  PanelSparkle(screen_particles);
   WindowPass();
   // Whatever view a window set, what follows is drawn on the plain screen.
   DrawList.camera(nullptr);

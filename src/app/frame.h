@@ -4,9 +4,6 @@
 
 #include "fx/particles.h"
 
-// Whether the left button was clicked since the previous tick.
-extern bool tick_click;
-
 // Screen-wide sparkles (the diary button's), stepped once a tick over a level.
 extern TParticleSystem screen_particles;
 

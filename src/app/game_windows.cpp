@@ -2,13 +2,12 @@
 // dialogs.
 #include "app/game_windows.h"
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 
+#include "app/diary.h"
 #include "app/screens.h"
 #include "engine/engine.h"
-#include "res/sounds.h"
 #include "res/strings.h"
 #include "ui/controls.h"
 #include "ui/gui.h"
@@ -62,40 +61,6 @@ void AddEditorDialog(const char* edit, float edit_x, float edit_w, const char* o
 
 }  // namespace
 
-void OpenDiary() {
-  DiaryState& diary = world.diary;
-  diary.previous_page = diary.page;
-  diary.page_fade = 255.0f;
-  diary.news = false;
-  ShowWindow("wnd_diary", true);
-  ClearMouseState();
-}
-
-void DiaryPreviousPage() {
-  DiaryState& diary = world.diary;
-  diary.previous_page = diary.page;
-  if (diary.page - 1 < 1) {
-    diary.page = 1;
-    return;
-  }
-  --diary.page;
-  diary.page_fade = 0.0f;
-  sounds.play("page");
-}
-
-void DiaryNextPage() {
-  DiaryState& diary = world.diary;
-  diary.previous_page = diary.page;
-  const int last = std::max(static_cast<int>(diary.pages.size()), 1);
-  if (diary.page + 1 > last) {
-    diary.page = last;
-    return;
-  }
-  ++diary.page;
-  diary.page_fade = 0.0f;
-  sounds.play("page");
-}
-
 void BuildGameControls(const char* window) {
   const std::string_view name = window != nullptr ? window : "";
   if (name == "wnd_game") {
@@ -114,7 +79,6 @@ void BuildGameControls(const char* window) {
     centre.font = "hand";
     centre.text_color = kPageNumberColour;
     centre.text_scale = 0.8f;
-    centre.text = std::to_string(world.diary.page);
   } else if (name == "wnd_esave") {
     AddEditorDialog("edit_2", 96.0f, 192.0f, "btn_esave");
   } else if (name == "wnd_eload") {

@@ -8,8 +8,3 @@
 // "wnd_esave", "wnd_eload" and "wnd_eadd" after their window; any other
 // window name is left alone.
 void BuildGameControls(const char* window);
-
-// The diary: opening it at the page last read, and turning its pages.
-void OpenDiary();
-void DiaryPreviousPage();
-void DiaryNextPage();

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/diary.h"
 #include "app/game_overlays.h"
 #include "app/game_windows.h"
 #include "app/help_pages.h"
@@ -47,10 +48,10 @@ const std::array<WindowRow, 21> kWindows{{
     {"wnd_qhint", 282, 224, 460, 320, false, true, "", nullptr},
     {"wnd_zoomin", 0, 0, 1024, 768, false, true, "", CloseUpProcedure},
     {"wnd_puzzle", 0, 0, 1024, 768, false, true, "", nullptr},
-    {"wnd_help", 282, 224, 460, 320, false, true, "", nullptr},
+    {"wnd_help", 282, 224, 460, 320, false, true, "", HelpProcedure},
     {"wnd_ho", 0, 0, 1024, 768, false, false, "", nullptr},
     {"wnd_instr", 0, 0, 1024, 768, false, true, "", InstructionsProcedure},
-    {"wnd_diary", 0, 0, 1024, 768, false, true, "", nullptr},
+    {"wnd_diary", 0, 0, 1024, 768, false, true, "", DiaryProcedure},
     {"wnd_opt", 256, 128, 512, 512, false, true, "gwnd_opt", nullptr},
     {"wnd_pause", 384, 256, 256, 256, false, true, "", PauseProcedure},
     {"wnd_esave", 320, 256, 384, 256, false, true, "gwnd_conf", nullptr, "save"},

@@ -22,6 +22,7 @@
 #include "world/inventory.h"
 #include "world/object_list.h"
 #include "world/scene.h"
+#include "world/task_panel.h"
 #include "world/world.h"
 
 namespace {
@@ -107,6 +108,7 @@ void Penalty() {
 }
 
 void Panel() {
+  TasksFrame();
   DrawList.image("gpanel", 255, 0.0f, kPanelTop);
   DrawList.text("ui_font", game_strings.get("clues"), 512.0f, 678.0f, TEXT_CENTRE | TEXT_VCENTRE,
                 -1, kLabelScale, 255, kCaption);

@@ -18,6 +18,7 @@
 #include "world/inventory.h"
 #include "world/object_list.h"
 #include "world/scene_steps.h"
+#include "world/task_panel.h"
 
 namespace {
 
@@ -188,8 +189,6 @@ void Interaction() {
   }
 }
 
-// The task list slides up here once it is built.
-void TaskListStep() {}
 // The hint meter and its recharge take their turn here once they are built.
 void HintMeterStep() {}
 // The developer's level editor runs here once it is built.
@@ -207,7 +206,7 @@ void Panel() {
   } else {
     ShowPanelButtons(true);
     DrawList.camera(nullptr);
-    TaskListStep();
+    TasksFrame();
     DrawList.image("gpanel", 255, 0.0f, kPanelTop);
     DrawList.text("ui_font", game_strings.get("inventory"), 512.0f, 678.0f, kCentred, -1, 0.8f,
                   255, 0x7A9E75);

@@ -40,6 +40,7 @@ WorldState* CreateWorldRecord() {
 WorldState& world = *CreateWorldRecord();
 
 int fade_level = 0;
+bool tick_click = false;
 
 void ResetWorld() {
   fade_level = 0;

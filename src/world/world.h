@@ -69,6 +69,7 @@ struct TaskPanelState {
   int direction = 0;        // 1 opening, -1 closing
   bool toggle_request = false;
   bool open_request = false;
+  int sparkle = 0;          // ticks since the diary button's last star
 };
 
 // A puzzle or a close-up opened from a level object.
@@ -163,6 +164,10 @@ void ResetWorld();
 // Opacity (0..255) of the black cover over everything; a change of screen
 // sets it to 255 and each frame tick lowers it by 5.
 extern int fade_level;
+
+// Whether the left button was clicked since the previous frame tick, read
+// before anything in the tick takes the click.
+extern bool tick_click;
 
 // "intro", "flight", "outro" and "credits": the story's screens, played as
 // levels but without the game panel, its strip or screen sparkles.
