@@ -125,6 +125,18 @@ void DumpWorld(JsonValue& dump) {
   ho.Set("reward", world.rewardSubject);
   dump.Set("ho", std::move(ho));
 
+  // The hint: the recharge, what the scene's ring marks and the item the
+  // quest-hint window explains.
+  JsonValue hint = JsonValue::MakeObject();
+  hint.Set("charge", world.hintCharge);
+  hint.Set("recharging", world.hintRecharging);
+  hint.Set("target", world.hintTarget);
+  const int entry = world.questHintEntry;
+  hint.Set("item", entry >= 0 && entry < static_cast<int>(world.inventory.size())
+                       ? world.inventory[static_cast<std::size_t>(entry)].name
+                       : std::string());
+  dump.Set("hint", std::move(hint));
+
   dump.Set("hover", world.hoverName);
   dump.Set("interactive", world.interactive);
   dump.Set("level_fade", world.levelFade);

@@ -11,6 +11,7 @@
 #include "res/strings.h"
 #include "ui/controls.h"
 #include "ui/gui.h"
+#include "world/hints.h"
 #include "world/world.h"
 
 namespace {
@@ -37,14 +38,17 @@ ibutton& AddButton(const char* name, float x, float y, float w, float h, const c
                         skin, click);
 }
 
+void LevelHintMeter() { DrawHintMeter(false); }
+void SceneHintMeter() { DrawHintMeter(true); }
+
 // The panel of a level and that of a hidden-object scene carry the same
 // four buttons; the hint button of each has its own action.
-void AddPanelButtons(const char* menu, const char* diary, const char* hint, const char* tasks,
-                     uint32_t word_colour) {
+void AddPanelButtons(const char* menu, const char* diary, const char* hint, UiProc hint_click,
+                     UiProc hint_meter, const char* tasks, uint32_t word_colour) {
   AddButton(menu, 5.0f, 730.0f, 170.0f, 35.0f, "menu", "", ReturnToMenu).text_color = word_colour;
   AddButton(diary, 38.0f, 653.0f, 100.0f, 72.0f, nullptr, "gbutton_diary", OpenDiary);
-  // The hints themselves come with the hint meter.
-  AddButton(hint, 878.0f, 650.0f, 114.0f, 72.0f, "hint", "gbutton_hint", nullptr);
+  AddButton(hint, 878.0f, 650.0f, 114.0f, 72.0f, "hint", "gbutton_hint", hint_click).on_face =
+      hint_meter;
   AddButton(tasks, 850.0f, 730.0f, 170.0f, 35.0f, "tasks", "", ToggleTasks).text_color =
       word_colour;
 }
@@ -64,13 +68,15 @@ void AddEditorDialog(const char* edit, float edit_x, float edit_w, const char* o
 void BuildGameControls(const char* window) {
   const std::string_view name = window != nullptr ? window : "";
   if (name == "wnd_game") {
-    AddPanelButtons("btn_pause", "btn_diary", "btn_qhint", "btn_tasks", kLevelPanelWord);
+    AddPanelButtons("btn_pause", "btn_diary", "btn_qhint", UseQuestHint, LevelHintMeter,
+                    "btn_tasks", kLevelPanelWord);
   } else if (name == "wnd_puzzle") {
     // Skipping comes with the puzzles' own frame.
     AddButton("btn_skip", 687.0f, 578.0f, 128.0f, 32.0f, "skip_puzzle", "gbutton_skip", nullptr);
     AddButton("btn_help", 209.0f, 578.0f, 128.0f, 32.0f, "help", "gbutton_help", ShowPuzzleHelp);
   } else if (name == "wnd_ho") {
-    AddPanelButtons("btn_pause2", "btn_diary2", "btn_hint", "btn_tasks2", kScenePanelWord);
+    AddPanelButtons("btn_pause2", "btn_diary2", "btn_hint", UseSceneHint, SceneHintMeter,
+                    "btn_tasks2", kScenePanelWord);
   } else if (name == "wnd_diary") {
     AddButton("btn_pleft", 452.0f, 543.0f, 46.0f, 42.0f, nullptr, "diary_left", DiaryPreviousPage);
     AddButton("btn_pright", 526.0f, 543.0f, 46.0f, 42.0f, nullptr, "diary_right", DiaryNextPage);

@@ -13,6 +13,7 @@
 #include "app/menu.h"
 #include "app/options.h"
 #include "app/profile_dialog.h"
+#include "app/quest_hint.h"
 #include "app/screens.h"
 #include "res/strings.h"
 #include "story/closeup.h"
@@ -45,7 +46,7 @@ const std::array<WindowRow, 21> kWindows{{
     {"wnd_dconf", 282, 224, 460, 320, false, true, "gwnd_conf", nullptr},
     {"wnd_game", 0, 0, 1024, 768, false, false, "", nullptr},  // the tick's level step
     {"wnd_popup", 282, 224, 460, 320, false, true, "", RewardPopupProcedure},
-    {"wnd_qhint", 282, 224, 460, 320, false, true, "", nullptr},
+    {"wnd_qhint", 282, 224, 460, 320, false, true, "", QuestHintProcedure},
     {"wnd_zoomin", 0, 0, 1024, 768, false, true, "", CloseUpProcedure},
     {"wnd_puzzle", 0, 0, 1024, 768, false, true, "", nullptr},
     {"wnd_help", 282, 224, 460, 320, false, true, "", HelpProcedure},

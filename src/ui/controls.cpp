@@ -72,7 +72,9 @@ void ibutton::update() {
   if (on_update != nullptr) on_update();
   const float cx = AbsX(*this) + w / 2.0f;
   const float cy = AbsY(*this) + h / 2.0f;
-  if (!hide_graphic && !graphic.empty()) DrawList.scaled_image(graphic, 255, cx, cy, 0.0f, 1, 1);
+  if (!hide_graphic && !graphic.empty())
+    DrawList.scaled_image(graphic, 255, cx, cy, 0.0f, 1, 1, graphic_color);
+  if (on_face != nullptr) on_face();
   DrawList.text(font, text, cx, cy + static_cast<float>(caption_dy), kCentred, -1, text_scale, 255,
                 text_color);
   glow = std::max(glow - 10.0f, 0.0f);

@@ -39,6 +39,7 @@ class ielement {
   std::string graphic;
   std::string graphic2;
   std::string graphic3;
+  uint32_t graphic_color = 0xFFFFFF;  // buttons: the tint of the face (white leaves it as painted)
   float glow = 0.0f;
   int dim = 0;
   float value = 0.0f;
@@ -55,6 +56,8 @@ class ielement {
   bool filter = false;
   UiProc on_click = nullptr;
   UiProc on_update = nullptr;
+  // Buttons: drawn over the face, under the caption (the hint's recharge veil).
+  UiProc on_face = nullptr;
 };
 
 class iwindow : public ielement {

@@ -19,6 +19,7 @@
 #include "res/sounds.h"
 #include "res/strings.h"
 #include "ui/gui.h"
+#include "world/hints.h"
 #include "world/inventory.h"
 #include "world/object_list.h"
 #include "world/scene.h"
@@ -324,6 +325,8 @@ void LeaveHiddenObjectScene(bool finished) {
 
 void HiddenObjectFrame() {
   if (world.levelName.empty()) return;
+  HintDeveloperKey();
+  HintRecharge("btn_hint");
   const int first = HuntGroupStart();
   const std::string key = HuntKeyName();
   DrawScene(key);

@@ -154,6 +154,9 @@ void ReadProgress(const std::string& player) {
 
   world.hintRecharging = IniReadBool(p, "hint_press");
   world.hintCharge = static_cast<float>(std::clamp(IniReadInt(p, "hint_pos"), 0, kMaxHintCharge));
+  // Only a running recharge has a charge left: any other would leave the
+  // veil over the hint button for good.
+  if (!world.hintRecharging) world.hintCharge = 0.0f;
 
   const std::string inv = InventorySection(p);
   world.inventory.clear();

@@ -15,6 +15,7 @@
 #include "res/sounds.h"
 #include "res/strings.h"
 #include "ui/gui.h"
+#include "world/hints.h"
 #include "world/inventory.h"
 #include "world/object_list.h"
 #include "world/scene_steps.h"
@@ -23,8 +24,6 @@
 namespace {
 
 StoryHooks g_story;
-
-constexpr int kKeyH = 0x23;
 
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
@@ -189,8 +188,9 @@ void Interaction() {
   }
 }
 
-// The hint meter and its recharge take their turn here once they are built.
-void HintMeterStep() {}
+// The hint button's tint and the recharge; the button draws the meter over
+// its face.
+void HintMeterStep() { HintRecharge("btn_qhint"); }
 // The developer's level editor runs here once it is built.
 void EditorStep() {}
 
@@ -239,10 +239,7 @@ void ResetViewWhenPlaying() {
 void DeveloperKeys() {
   if (!IsDeveloperProfile()) return;
   if (KeyPress(key::kF1)) world.editMode = !world.editMode;
-  if (KeyPress(kKeyH)) {
-    world.hintRecharging = true;
-    world.hintCharge = 0.0f;
-  }
+  HintDeveloperKey();
 }
 
 void DrawLevel() {

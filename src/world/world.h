@@ -141,6 +141,11 @@ struct WorldState {
 
   bool hintRecharging = false;
   float hintCharge = 0.0f;       // 0..80
+  TParticleSystem hintRing;      // the scene hint's ring of sparks
+  TParticleSystem hintSparks;    // the sparks over the button when the hint is ready again
+  std::string hintTarget;        // what the ring is on: a thing to find or an obstacle; "" none
+  int questHintEntry = -1;       // the inventory entry the quest-hint window explains, or -1
+  TParticleSystem questHintBurst;
 
   bool interactive = true;
   int allowedA = -1, allowedB = -1;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/engine.h"
 #include "engine/font.h"
@@ -144,6 +145,28 @@ TEST_F(Controls, AButtonWithItsGraphicHiddenStillFlashesItWhenHovered) {
   Tick();
   ASSERT_EQ(Count(DRAW_SCALED_IMAGE), 1);
   EXPECT_EQ(Count(DRAW_SCALED_IMAGE, 128, BLEND_ADD), 1);
+}
+
+void DrawMark() { DrawList.filled_rect(255, 0x123456, 0, 0, 1, 1, BLEND_NORMAL); }
+
+TEST_F(Controls, AButtonsFaceTakesItsTintAndWhatIsLaidOverItSitsUnderTheCaption) {
+  ibutton& b = Add<ibutton>("btn_hint", 10, 10, 100, 40, "Hint");
+  b.graphic = "gface";
+  b.graphic_color = 0x888888;
+  b.on_face = DrawMark;
+  MoveTo(50, 50);
+  Tick();
+  std::vector<int> order;  // the kinds of the button's own commands, in order
+  for (std::size_t i = 0; i < DrawList.count(); ++i) {
+    const tfunction& c = DrawList[i];
+    if (c.kind == DRAW_SCALED_IMAGE) {
+      EXPECT_EQ(c.colour, 0x888888u);
+    }
+    if (c.kind == DRAW_SCALED_IMAGE || c.kind == DRAW_FILLED_RECT ||
+        (c.kind == DRAW_TEXT && c.text == "Hint"))
+      order.push_back(c.kind);
+  }
+  EXPECT_EQ(order, (std::vector<int>{DRAW_SCALED_IMAGE, DRAW_FILLED_RECT, DRAW_TEXT}));
 }
 
 TEST_F(Controls, ATextButtonFadesItsHaloInWhileHoveredAndOutAfter) {

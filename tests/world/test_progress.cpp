@@ -182,11 +182,26 @@ TEST_F(Progress, ProfileWithoutProgressKeysStartsEmpty) {
   EXPECT_FLOAT_EQ(world.hintCharge, 0.0f);
 }
 
+TEST_F(Progress, AHandEditedHintChargeIsKeptOnlyWithinARunningRecharge) {
+  const auto load = [this](const char* hint) {
+    WriteTextFile(DataIni(), std::string("[ players ]\r\nopt_plist = Anna\r\nopt_player = Anna\r\n"
+                                         "\r\n[ Anna ]\r\n") + hint);
+    RestartAndLoad();
+  };
+  load("hint_press = TRUE\r\nhint_pos = -7\r\n");
+  EXPECT_TRUE(world.hintRecharging);
+  EXPECT_FLOAT_EQ(world.hintCharge, 0.0f);
+  // A charge with no recharge running would never run down.
+  load("hint_press = FALSE\r\nhint_pos = 30\r\n");
+  EXPECT_FALSE(world.hintRecharging);
+  EXPECT_FLOAT_EQ(world.hintCharge, 0.0f);
+}
+
 TEST_F(Progress, HandEditedCountsStayWithinTheLists) {
   WriteTextFile(DataIni(),
         "[ players ]\r\nopt_plist = Anna\r\nopt_player = Anna\r\n\r\n"
         "[ Anna ]\r\ndiary_max = 2000000000\r\ndiary_page = 99\r\ntasks_count = 5000\r\n"
-        "hint_pos = 900\r\nlev_current = ../../elsewhere\r\n\r\n"
+        "hint_press = TRUE\r\nhint_pos = 900\r\nlev_current = ../../elsewhere\r\n\r\n"
         "[ Anna_inv ]\r\ncount = 1000000\r\nname_0 = key\r\nx_0 = 5\r\n");
   LoadPlayerList();
   LoadProfile();

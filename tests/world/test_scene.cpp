@@ -323,10 +323,12 @@ TEST_F(Scene, TheDevelopersKeysWorkOnlyForTheDevelopersProfile) {
     CurrentProfiles().current_player = CurrentProfiles().developer_word;
     TapKey(key::kF1);
     EXPECT_TRUE(world.editMode);
+    world.hintRecharging = true;
     world.hintCharge = 40.0f;
-    TapKey(0x23);  // H
-    EXPECT_TRUE(world.hintRecharging);
+    TapKey(0x23);  // H: the recharge ends within the frame, with its sparks
+    EXPECT_FALSE(world.hintRecharging);
     EXPECT_EQ(world.hintCharge, 0.0f);
+    EXPECT_EQ(world.hintSparks.count, 26);
     TapKey(key::kF1);
     EXPECT_FALSE(world.editMode);
   });

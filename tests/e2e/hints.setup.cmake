@@ -1,0 +1,7 @@
+# A player who has had the guide's tour, standing in the hotel with the axe.
+include(${script_dir}/one_player.cmake)
+file(WRITE ${folder}/data.ini
+  "[ players ]\r\nopt_plist = Ada\r\nopt_player = Ada\r\n\r\n[ Ada ]\r\nopt_mvolume = 75\r\n"
+  "opt_svolume = 75\r\nopt_evolume = 75\r\nopt_fullscreen = TRUE\r\nopt_ccursor = TRUE\r\n"
+  "opt_tut = TRUE\r\nopt_inum = 8\r\nlev_current = hotel\r\n\r\n"
+  "[ Ada_inv ]\r\ncount = 1\r\nname_0 = axe\r\nx_0 = 302\r\ny_0 = 733\r\nstate_0 = normal\r\n")
