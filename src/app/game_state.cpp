@@ -17,6 +17,7 @@
 #include "res/sounds.h"
 #include "res/strings.h"
 #include "story/closeup.h"
+#include "story/level_script.h"
 #include "story/story.h"
 #include "ui/gui.h"
 #include "world/progress.h"
@@ -42,6 +43,7 @@ void ResetGameState() {
   ResetProfiles();
   ResetWorld();
   ResetCloseUps();
+  ResetLevelScripts();
   ResetShell();
   ResetFrame();
   ResetMenu();

@@ -1,11 +1,10 @@
 // The quests and area scripts; the story fills these in.
 #include "story/story.h"
 
+#include "story/level_script.h"
 #include "story/scene_tools.h"
 #include "world/scene.h"
 
 void QuestDispatch(int /*index*/) {}
-
-void RunAreaScript() {}
 
 void RegisterStory() { SetStoryHooks({QuestDispatch, RunAreaScript, SceneToolScript}); }

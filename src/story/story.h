@@ -5,8 +5,6 @@
 // A click on the level object at `index` (kinds "static", "cstatic" and
 // "ghost"): the quest of that object decides what happens.
 void QuestDispatch(int index);
-// The current level's script for this frame; it may set the allowed object
-// indexes while the level is not interactive.
-void RunAreaScript();
-// Hands both to the scene runtime (at program start).
+// Hands it, the level script (story/level_script.h) and the hidden-object
+// scenes' tool script to the scene runtime (at program start).
 void RegisterStory();

@@ -1,0 +1,1 @@
+include(${script_dir}/toured_player.cmake)
