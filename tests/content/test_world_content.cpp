@@ -15,6 +15,9 @@
 #include <string>
 #include <vector>
 
+#include <SDL.h>
+#include <SDL_image.h>
+
 #include "engine/archive.h"
 #include "res/strings.h"
 #include "world/object_list.h"
@@ -337,6 +340,124 @@ TEST(WorldContent, hidden_things_stay_clickable_and_above_the_panel) {
       boxes.push_back(b);
     }
   }
+  EXPECT_TRUE(faults.empty()) << Joined(faults);
+}
+
+// A picture's opacity as the scene draws it: the alpha of every pixel, rows
+// from the top, read from the image archive. Empty when the picture is not
+// there (the archive test reports that).
+struct Opacity {
+  int w = 0, h = 0;
+  std::vector<uint8_t> alpha;
+  // Solid enough at the screen point (sx, sy) for a picture centred on (cx, cy).
+  bool solid_at(float cx, float cy, int sx, int sy) const {
+    const int x = sx - static_cast<int>(cx - static_cast<float>(w) / 2);
+    const int y = sy - static_cast<int>(cy - static_cast<float>(h) / 2);
+    return x >= 0 && y >= 0 && x < w && y < h && alpha[static_cast<std::size_t>(y * w + x)] >= 128;
+  }
+};
+
+Opacity OpacityOf(const std::string& file) {
+  Opacity o;
+  std::string bytes;
+  if (!ReadGameFile(file, &bytes)) return o;
+  SDL_RWops* in = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  SDL_Surface* decoded = in != nullptr ? IMG_LoadPNG_RW(in) : nullptr;
+  if (in != nullptr) SDL_RWclose(in);
+  if (decoded == nullptr) return o;
+  SDL_Surface* rgba = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_RGBA32, 0);
+  SDL_FreeSurface(decoded);
+  if (rgba == nullptr) return o;
+  o.w = rgba->w;
+  o.h = rgba->h;
+  o.alpha.resize(static_cast<std::size_t>(o.w * o.h));
+  for (int y = 0; y < o.h; ++y) {
+    const auto* row = static_cast<const uint8_t*>(rgba->pixels) + y * rgba->pitch;
+    for (int x = 0; x < o.w; ++x) o.alpha[static_cast<std::size_t>(y * o.w + x)] = row[x * 4 + 3];
+  }
+  SDL_FreeSurface(rgba);
+  return o;
+}
+
+// Each thing of a hunt, as the hunt draws the scene: inside the picture and
+// above the panel, with at least half of its solid pixels left showing by the
+// things drawn after it, the scene's front layer, the obstacle (which only
+// the first hunt's key may hide under) and the tool lying on top.
+TEST(WorldContent, every_thing_of_a_hunt_shows_enough_of_itself_to_be_seen) {
+  ASSERT_TRUE(OpenArchive(kData + "images.dat", kImageArchiveKey));
+  std::vector<std::string> faults;
+  for (const auto& [level, list] : TheWorld().scenes) {
+    const BlockTable& s = *list;
+    const std::string folder = "images/levels/" + level + "/ho/";
+    std::map<std::string, Opacity> pictures;
+    auto picture = [&](const std::string& name) -> const Opacity& {
+      auto it = pictures.find(name);
+      if (it == pictures.end()) it = pictures.emplace(name, OpacityOf(folder + name + ".png")).first;
+      return it->second;
+    };
+    struct Layer {
+      std::string name;
+      const Opacity* pic;
+      float x, y;
+      std::size_t index;  // place in the list; past the end for the layers over all
+    };
+    std::vector<Layer> over_all = {{"h_front", &picture("h_front"), 512.0f, 384.0f, s.size()}};
+    const Opacity& front = picture("h_front");
+    over_all[0].x = static_cast<float>(front.w) / 2;
+    over_all[0].y = static_cast<float>(front.h) / 2;
+    std::size_t obstacle = s.size();
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      if (s[i].kind == "obstacle") {
+        obstacle = over_all.size();
+        over_all.push_back({s[i].name, &picture("lev_" + ShortOf(s[i].name).substr(1)), s[i].x, s[i].y, s.size()});
+      } else if (s[i].kind == "tool") {
+        over_all.push_back({s[i].name, &picture(s[i].name), s[i].x, s[i].y, s.size()});
+      }
+    }
+    for (std::size_t first = 0; first < std::min<std::size_t>(24, s.size()); first += 12) {
+      const std::size_t end = std::min(first + 12, s.size());
+      std::vector<Layer> drawn;  // what this hunt draws, in order
+      for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i].kind == "item" || (s[i].kind == "key" && i >= first && i < end))
+          drawn.push_back({s[i].name, &picture(s[i].name), s[i].x, s[i].y, i});
+      }
+      for (std::size_t i = first; i < end; ++i) {
+        const ObjectBlock& o = s[i];
+        if (o.kind != "item" && o.kind != "key") continue;
+        const Opacity& p = picture(o.name);
+        if (p.alpha.empty()) continue;  // reported by the archive test
+        const std::string what = level + " scene: " + o.name;
+        const float x0 = o.x - static_cast<float>(p.w) / 2, y0 = o.y - static_cast<float>(p.h) / 2;
+        if (x0 < 0 || y0 < 0 || x0 + static_cast<float>(p.w) > 1024 || o.y + static_cast<float>(p.h) / 2 >= kPanelTop) {
+          faults.push_back(what + " leaves the picture or reaches the panel");
+        }
+        const bool under_obstacle = first == 0 && o.kind == "key";
+        int solid = 0, shown = 0;
+        std::map<std::string, int> hidden_by;  // to name the worst cover
+        for (int py = 0; py < p.h; ++py) {
+          for (int px = 0; px < p.w; ++px) {
+            if (p.alpha[static_cast<std::size_t>(py * p.w + px)] < 128) continue;
+            ++solid;
+            const int sx = static_cast<int>(x0) + px, sy = static_cast<int>(y0) + py;
+            const Layer* cover = nullptr;
+            for (const Layer& l : drawn)
+              if (l.index > i && l.pic->solid_at(l.x, l.y, sx, sy)) cover = &l;
+            for (std::size_t k = 0; k < over_all.size(); ++k)
+              if (!(under_obstacle && k == obstacle) && over_all[k].pic->solid_at(over_all[k].x, over_all[k].y, sx, sy))
+                cover = &over_all[k];
+            if (cover == nullptr) ++shown;
+            else ++hidden_by[cover->name];
+          }
+        }
+        if (solid == 0 || shown * 2 < solid) {
+          faults.push_back(what + " shows " + std::to_string(shown) + " of its " + std::to_string(solid) +
+                           " solid pixels in hunt " + std::to_string(first / 12) + ", the most under " +
+                           (hidden_by.empty() ? "nothing" : std::max_element(hidden_by.begin(), hidden_by.end(), [](const auto& a, const auto& b) { return a.second < b.second; })->first));
+        }
+      }
+    }
+  }
+  CloseArchive();
   EXPECT_TRUE(faults.empty()) << Joined(faults);
 }
 
