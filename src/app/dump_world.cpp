@@ -107,6 +107,7 @@ void DumpWorld(JsonValue& dump) {
   // The hidden-object scene: its things, and the hunt's list with what is
   // found (landed) so far.
   JsonValue ho = JsonValue::MakeObject();
+  ho.Set("scene", WindowVisible("wnd_ho") ? world.levelName : std::string());
   ho.Set("entry", world.sceneEntry);
   const int group = HuntGroupStart();
   ho.Set("group", group);
