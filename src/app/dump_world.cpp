@@ -71,14 +71,8 @@ JsonValue QuestKeys() {
   return keys;
 }
 
-}  // namespace
 
-void DumpWorld(JsonValue& dump) {
-  dump.Set("level", world.levelName);
-  dump.Set("objects", Objects(world.objects, true));
-  dump.Set("inventory", Objects(world.inventory, false));
-  dump.Set("inventory_scroll", world.inventoryScroll);
-
+JsonValue DiaryDump() {
   JsonValue diary = JsonValue::MakeObject();
   JsonValue pages = JsonValue::MakeArray();
   for (const std::string& page : world.diary.pages) pages.Append(page);
@@ -86,26 +80,12 @@ void DumpWorld(JsonValue& dump) {
   diary.Set("page", world.diary.page);
   diary.Set("news", world.diary.news);
   diary.Set("open", WindowVisible("wnd_diary"));
-  dump.Set("diary", std::move(diary));
+  return diary;
+}
 
-  JsonValue tasks = JsonValue::MakeObject();
-  for (int i = 0; i < world.tasks.count(); ++i) tasks.Set(world.tasks[i].key, world.tasks[i].value);
-  dump.Set("tasks", std::move(tasks));
-  dump.Set("zoomin", CloseUpDump());
-  dump.Set("quest_keys", QuestKeys());
-
-  JsonValue task_panel = JsonValue::MakeObject();
-  task_panel.Set("opening", world.taskPanel.opening);
-  task_panel.Set("direction", world.taskPanel.direction);
-  dump.Set("task_panel", std::move(task_panel));
-
-  JsonValue popup = JsonValue::MakeObject();
-  popup.Set("active", world.popup.active);
-  popup.Set("key", world.popup.key);
-  dump.Set("popup", std::move(popup));
-
-  // The hidden-object scene: its things, and the hunt's list with what is
-  // found (landed) so far.
+// The hidden-object scene: its things, and the hunt's list with what is
+// found (landed) so far.
+JsonValue HiddenObjectDump() {
   JsonValue ho = JsonValue::MakeObject();
   ho.Set("scene", WindowVisible("wnd_ho") ? world.levelName : std::string());
   ho.Set("entry", world.sceneEntry);
@@ -124,10 +104,12 @@ void DumpWorld(JsonValue& dump) {
   ho.Set("penalty", world.ho.penalty);
   ho.Set("misses", world.ho.misses);
   ho.Set("reward", world.rewardSubject);
-  dump.Set("ho", std::move(ho));
+  return ho;
+}
 
-  // The hint: the recharge, what the scene's ring marks and the item the
-  // quest-hint window explains.
+// The hint: the recharge, what the scene's ring marks and the item the
+// quest-hint window explains.
+JsonValue HintDump() {
   JsonValue hint = JsonValue::MakeObject();
   hint.Set("charge", world.hintCharge);
   hint.Set("recharging", world.hintRecharging);
@@ -136,8 +118,36 @@ void DumpWorld(JsonValue& dump) {
   hint.Set("item", entry >= 0 && entry < static_cast<int>(world.inventory.size())
                        ? world.inventory[static_cast<std::size_t>(entry)].name
                        : std::string());
-  dump.Set("hint", std::move(hint));
+  return hint;
+}
 
+}  // namespace
+
+void DumpWorld(JsonValue& dump) {
+  dump.Set("level", world.levelName);
+  dump.Set("objects", Objects(world.objects, true));
+  dump.Set("inventory", Objects(world.inventory, false));
+  dump.Set("inventory_scroll", world.inventoryScroll);
+  dump.Set("diary", DiaryDump());
+
+  JsonValue tasks = JsonValue::MakeObject();
+  for (int i = 0; i < world.tasks.count(); ++i) tasks.Set(world.tasks[i].key, world.tasks[i].value);
+  dump.Set("tasks", std::move(tasks));
+  dump.Set("zoomin", CloseUpDump());
+  dump.Set("quest_keys", QuestKeys());
+
+  JsonValue task_panel = JsonValue::MakeObject();
+  task_panel.Set("opening", world.taskPanel.opening);
+  task_panel.Set("direction", world.taskPanel.direction);
+  dump.Set("task_panel", std::move(task_panel));
+
+  JsonValue popup = JsonValue::MakeObject();
+  popup.Set("active", world.popup.active);
+  popup.Set("key", world.popup.key);
+  dump.Set("popup", std::move(popup));
+
+  dump.Set("ho", HiddenObjectDump());
+  dump.Set("hint", HintDump());
   dump.Set("hover", world.hoverName);
   dump.Set("interactive", world.interactive);
   dump.Set("level_fade", world.levelFade);
