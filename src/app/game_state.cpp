@@ -12,6 +12,7 @@
 #include "engine/log.h"
 #include "engine/random.h"
 #include "profile/profiles.h"
+#include "puzzles/puzzle.h"
 #include "res/draw_list.h"
 #include "res/images.h"
 #include "res/sounds.h"
@@ -42,6 +43,7 @@ void ResetGameState() {
   ResetProfiles();
   ResetWorld();
   ResetCloseUps();
+  ResetPuzzles();
   ResetShell();
   ResetFrame();
   ResetMenu();
