@@ -93,6 +93,8 @@ std::span<const PuzzleRoutine> PuzzleRoutines();
 void CasePuzzle(Puzzle& p);
 void ClocksPuzzle(Puzzle& p);
 void CubePuzzle(Puzzle& p);
+void PicturePuzzle(Puzzle& p);
+void CodePuzzle(Puzzle& p);
 
 // What solving (or skipping) a puzzle hands out: items, objects added and
 // removed, tasks, sounds. False when the puzzle object stays in its level.
