@@ -11,6 +11,7 @@
 #include "engine/ini.h"
 #include "engine/input.h"
 #include "puzzles/puzzle.h"
+#include "res/strings.h"
 #include "story/quest.h"
 #include "support/closeup_walk.h"
 #include "support/input.h"
@@ -237,6 +238,28 @@ void CodePlayed() {
   EXPECT_EQ(CountObjects("q_code"), 0);
 }
 
+// The lock's letters are whole characters of the alphabet text, whatever
+// their bytes; an empty alphabet leaves a blank lock that takes no turn.
+void CodeAlphabets() {
+  EnterLevelForWalk("lodge");
+  world.diary.pages.append("death");
+  SetQuestFlag("puzzle_q_code_arr", true);
+  game_strings.set("lodge_q_alphabet", "");
+  ASSERT_TRUE(OpenPuzzleByClick("q_code"));
+  ClickInPuzzle(165.0f + 26.0f, 275.0f);
+  ClickInPuzzle(165.0f + 26.0f, 185.0f);
+  ClickInPuzzle(375.0f, 440.0f);
+  EXPECT_FALSE(QuestFlag("puzzle_q_code_fin"));
+  ClickAt(60.0f, 60.0f);
+  GameSteps(1);
+  game_strings.set("lodge_q_alphabet", "\u00c4\u00d6\u00dc");
+  game_strings.set("lodge_q_name", "\u00dc\u00dc\u00dc\u00dc\u00dc\u00dc\u00dc");
+  ASSERT_TRUE(OpenPuzzleByClick("q_code"));
+  for (int i = 0; i < 7; ++i) ClickInPuzzle(165.0f + 60.0f * i + 26.0f, 185.0f);
+  ClickInPuzzle(375.0f, 440.0f);
+  EXPECT_TRUE(QuestFlag("puzzle_q_code_fin")) << "one step back from the first letter is the last";
+}
+
 }  // namespace
 
 TEST_F(Puzzles, FrameClosesResumesAndSkipsToTheReward) { Run(1280, 1024, false, FrameRules); }
@@ -245,3 +268,4 @@ TEST_F(Puzzles, StoneButtonsAllLit) { Run(1280, 1024, false, CubePlayed); }
 TEST_F(Puzzles, ClocksSetToTheHour) { Run(1280, 1024, false, ClocksPlayed); }
 TEST_F(Puzzles, PictureCardsAllFaceUp) { Run(1280, 1024, false, PicturePlayed); }
 TEST_F(Puzzles, NameLockSpelt) { Run(1280, 1024, false, CodePlayed); }
+TEST_F(Puzzles, NameLockAlphabetsOfAnyCharacters) { Run(1280, 1024, false, CodeAlphabets); }
