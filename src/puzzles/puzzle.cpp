@@ -30,7 +30,8 @@ constexpr int kSparkFrames = 500;      // the completion sparks before the rewar
 constexpr int kReadySparks = 25;       // the burst at the skip button once it can be used
 constexpr float kPanelTop = 640.0f;
 constexpr uint32_t kSkipWaiting = 0x888888;
-constexpr int kKeyS = 0x1F;            // the developer's shortcut that solves the puzzle
+constexpr int kKeyS = 0x1F;
+constexpr uint32_t kGround = 0x1A1612;            // the developer's shortcut that solves the puzzle
 
 // The open puzzle's state beyond the world record's frame.
 struct PuzzleWindow {
@@ -156,13 +157,6 @@ void ClosePuzzle() {
   ShowWindow("wnd_puzzle", false);
   sounds.play("ui_window_close");
   ClearMouseState();
-}
-
-void DrawSkipBar() {
-  const ielement* skip = gui_get("btn_skip");
-  if (skip == nullptr || !skip->visible) return;
-  DrawList.image("skip_bar2", 255, skip->x + 5.0f, skip->y + 6.0f);
-  DrawList.image("skip_bar", 255, skip->x + 5.0f + g_window.skip, skip->y + 6.0f);
 }
 
 }  // namespace
@@ -318,11 +312,13 @@ void PuzzleProcedure() {
   view.zoom_x = std::fmin(view.zoom_x + kZoomStep, 1.0f);
   view.zoom_y = std::fmin(view.zoom_y + kZoomStep, 1.0f);
   DrawList.camera(&view);
+  // A dark ground under the picture, so a puzzle whose picture is missing
+  // still reads as a framed panel over the level.
+  DrawList.filled_rect(255, kGround, f.x, f.y, f.w, f.h, BLEND_NORMAL);
   DrawList.image("p_" + f.name, 255, f.x, f.y);
   PuzzleDispatch();
   DrawCloseUpFrame(f.x, f.y, f.w, f.h);
   DrawList.camera(nullptr);
-  if (WindowVisible("wnd_puzzle")) DrawSkipBar();
   UpdateAndDraw(g_window.ready_sparks);
   // A click on the puzzle that no move took does nothing, and is no wrong
   // use of the held item either.
@@ -345,3 +341,10 @@ void ResetPuzzles() {
 }
 
 float PuzzleSkipCharge() { return g_window.skip; }
+
+void DrawSkipBar() {
+  const ielement* skip = gui_get("btn_skip");
+  if (skip == nullptr || !skip->visible || !WindowVisible("wnd_puzzle")) return;
+  DrawList.image("skip_bar2", 255, skip->x + 5.0f, skip->y + 6.0f);
+  DrawList.image("skip_bar", 255, skip->x + 5.0f + g_window.skip, skip->y + 6.0f);
+}

@@ -112,3 +112,6 @@ void ResetPuzzles();
 
 // For the state dump.
 float PuzzleSkipCharge();
+// The skip bar on the skip button's face: the track and the marker that
+// travels 120 pixels as the charge fills.
+void DrawSkipBar();
