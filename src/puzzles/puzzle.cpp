@@ -185,6 +185,7 @@ void Puzzle::SetNumber(std::string_view word, int value) {
 void Puzzle::Lock() { g_window.locked = true; }
 
 bool Puzzle::Done() const { return g_window.counter > 0; }
+int Puzzle::Counter() const { return g_window.counter; }
 
 void Puzzle::Draw(std::string_view image, float dx, float dy, uint32_t tint, uint8_t opacity) {
   DrawList.image(image, opacity, x_ + dx, y_ + dy, tint);
@@ -232,7 +233,7 @@ std::span<const PuzzleRoutine> PuzzleRoutines() {
   static constexpr PuzzleRoutine kRoutines[] = {
       {"q_case", CasePuzzle},     {"q_boat", nullptr},       {"q_clocks", ClocksPuzzle},
       {"q_code", CodePuzzle},        {"q_moon", nullptr},       {"q_cpanel", nullptr},
-      {"q_ropes", nullptr},       {"q_skull", nullptr},      {"q_cube", CubePuzzle},
+      {"q_ropes", RopesPuzzle},       {"q_skull", nullptr},      {"q_cube", CubePuzzle},
       {"q_spyglass", nullptr},    {"q_casket", nullptr},     {"q_terminal", nullptr},
       {"q_liquid", nullptr},      {"q_bugs", nullptr},       {"q_picture", PicturePuzzle},
       {"q_statuettes", nullptr},  {"q_mball", nullptr},

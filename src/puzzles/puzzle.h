@@ -48,6 +48,8 @@ class Puzzle {
   void Lock();
   // The board is won and the sparks are running: moves are ignored.
   bool Done() const;
+  // Frames of the completion sparks shown so far (0 while unsolved).
+  int Counter() const;
   // The routine's win test of this frame.
   void SetWon(bool won) { won_ = won; }
   bool Won() const { return won_; }
@@ -95,6 +97,7 @@ void ClocksPuzzle(Puzzle& p);
 void CubePuzzle(Puzzle& p);
 void PicturePuzzle(Puzzle& p);
 void CodePuzzle(Puzzle& p);
+void RopesPuzzle(Puzzle& p);
 
 // What solving (or skipping) a puzzle hands out: items, objects added and
 // removed, tasks, sounds. False when the puzzle object stays in its level.

@@ -260,6 +260,26 @@ void CodeAlphabets() {
   EXPECT_TRUE(QuestFlag("puzzle_q_code_fin")) << "one step back from the first letter is the last";
 }
 
+// The bell ropes: the four amulets hung, a wrong pull that lets the first
+// rope spring back, then the ropes pulled in their order, each pull let finish.
+void RopesPlayed() {
+  EnterLevelForWalk("library");
+  ASSERT_TRUE(OpenPuzzleByClick("q_ropes"));
+  for (const char* item : {"star_amulet", "spiral_amulet", "heart_amulet", "silver_skull_amulet"}) {
+    HoldItem(item);
+    ClickInPuzzle(40.0f, 40.0f);
+  }
+  for (int rope : {2, 1, 2, 0, 3, 1}) {
+    ClickInPuzzle(150.0f + 120.0f * rope + 50.0f, 275.0f);
+    GameSteps(65);
+  }
+  EXPECT_GT(QuestNumber("puzzle_q_ropes_t_post"), 0);
+  GameSteps(500);
+  EXPECT_FALSE(WindowVisible("wnd_puzzle"));
+  EXPECT_EQ(KeysOf("q_ropes"), 0);
+  EXPECT_GE(FindInventoryEntry("sugar"), 0);
+}
+
 }  // namespace
 
 TEST_F(Puzzles, FrameClosesResumesAndSkipsToTheReward) { Run(1280, 1024, false, FrameRules); }
@@ -269,3 +289,4 @@ TEST_F(Puzzles, ClocksSetToTheHour) { Run(1280, 1024, false, ClocksPlayed); }
 TEST_F(Puzzles, PictureCardsAllFaceUp) { Run(1280, 1024, false, PicturePlayed); }
 TEST_F(Puzzles, NameLockSpelt) { Run(1280, 1024, false, CodePlayed); }
 TEST_F(Puzzles, NameLockAlphabetsOfAnyCharacters) { Run(1280, 1024, false, CodeAlphabets); }
+TEST_F(Puzzles, BellRopesPulledInOrder) { Run(1280, 1024, false, RopesPlayed); }
