@@ -2,6 +2,7 @@
 #include "app/dump_world.h"
 
 #include "engine/ini.h"
+#include "puzzles/puzzle.h"
 #include "story/closeup.h"
 #include "story/quest.h"
 #include "ui/gui.h"
@@ -57,6 +58,16 @@ JsonValue CloseUpDump() {
   zoomin.Set("regions", Rects(open ? CloseUpRegions() : std::span<const CloseUpRect>()));
   zoomin.Set("overlays", Rects(open ? CloseUpOverlays() : std::span<const CloseUpRect>()));
   return zoomin;
+}
+
+// The open puzzle; its board is in the quest keys ("puzzle_" + name + "_").
+JsonValue PuzzleDump() {
+  const bool open = WindowVisible("wnd_puzzle");
+  JsonValue puzzle = JsonValue::MakeObject();
+  puzzle.Set("open", open);
+  puzzle.Set("name", open ? world.puzzle.name : std::string());
+  puzzle.Set("skip", PuzzleSkipCharge());
+  return puzzle;
 }
 
 // The player's quest section as it is read: the first copy of the section.
@@ -134,6 +145,7 @@ void DumpWorld(JsonValue& dump) {
   for (int i = 0; i < world.tasks.count(); ++i) tasks.Set(world.tasks[i].key, world.tasks[i].value);
   dump.Set("tasks", std::move(tasks));
   dump.Set("zoomin", CloseUpDump());
+  dump.Set("puzzle", PuzzleDump());
   dump.Set("quest_keys", QuestKeys());
 
   JsonValue task_panel = JsonValue::MakeObject();

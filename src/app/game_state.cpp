@@ -12,6 +12,7 @@
 #include "engine/log.h"
 #include "engine/random.h"
 #include "profile/profiles.h"
+#include "puzzles/puzzle.h"
 #include "res/draw_list.h"
 #include "res/images.h"
 #include "res/sounds.h"
@@ -44,6 +45,7 @@ void ResetGameState() {
   ResetWorld();
   ResetCloseUps();
   ResetLevelScripts();
+  ResetPuzzles();
   ResetShell();
   ResetFrame();
   ResetMenu();

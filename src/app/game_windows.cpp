@@ -8,6 +8,7 @@
 #include "app/diary.h"
 #include "app/screens.h"
 #include "engine/engine.h"
+#include "puzzles/puzzle.h"
 #include "res/strings.h"
 #include "ui/controls.h"
 #include "ui/gui.h"
@@ -71,8 +72,8 @@ void BuildGameControls(const char* window) {
     AddPanelButtons("btn_pause", "btn_diary", "btn_qhint", UseQuestHint, LevelHintMeter,
                     "btn_tasks", kLevelPanelWord);
   } else if (name == "wnd_puzzle") {
-    // Skipping comes with the puzzles' own frame.
-    AddButton("btn_skip", 687.0f, 578.0f, 128.0f, 32.0f, "skip_puzzle", "gbutton_skip", nullptr);
+    AddButton("btn_skip", 687.0f, 578.0f, 128.0f, 32.0f, "skip_puzzle", "gbutton_skip", SkipPuzzle)
+        .on_face = DrawSkipBar;
     AddButton("btn_help", 209.0f, 578.0f, 128.0f, 32.0f, "help", "gbutton_help", ShowPuzzleHelp);
   } else if (name == "wnd_ho") {
     AddPanelButtons("btn_pause2", "btn_diary2", "btn_hint", UseSceneHint, SceneHintMeter,

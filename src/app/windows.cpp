@@ -10,6 +10,7 @@
 #include "app/game_windows.h"
 #include "app/help_pages.h"
 #include "app/instructions.h"
+#include "puzzles/puzzle.h"
 #include "app/menu.h"
 #include "app/options.h"
 #include "app/profile_dialog.h"
@@ -48,7 +49,7 @@ const std::array<WindowRow, 21> kWindows{{
     {"wnd_popup", 282, 224, 460, 320, false, true, "", RewardPopupProcedure},
     {"wnd_qhint", 282, 224, 460, 320, false, true, "", QuestHintProcedure},
     {"wnd_zoomin", 0, 0, 1024, 768, false, true, "", CloseUpProcedure},
-    {"wnd_puzzle", 0, 0, 1024, 768, false, true, "", nullptr},
+    {"wnd_puzzle", 0, 0, 1024, 768, false, true, "", PuzzleProcedure},
     {"wnd_help", 282, 224, 460, 320, false, true, "", HelpProcedure},
     {"wnd_ho", 0, 0, 1024, 768, false, false, "", nullptr},
     {"wnd_instr", 0, 0, 1024, 768, false, true, "", InstructionsProcedure},

@@ -81,7 +81,13 @@ float Grow(float zoom) {
   return zoom > 1.0f - kZoomStep ? 1.0f : zoom;
 }
 
-void DrawFrame(const OpenedFrame& f) {
+void DrawFrame(const OpenedFrame& f) { DrawCloseUpFrame(f.x, f.y, f.w, f.h); }
+
+struct FrameRect {
+  float x, y, w, h;
+};
+
+void DrawFrameAround(const FrameRect f) {
   DrawList.rect(255, kFrameDark, f.x - 2.0f, f.y - 2.0f, f.w + 4.0f, f.h + 4.0f, BLEND_NORMAL);
   DrawList.rect(255, kFrameLight, f.x - 1.0f, f.y - 1.0f, f.w + 2.0f, f.h + 2.0f, BLEND_NORMAL);
   DrawList.rect(255, kFrameLight, f.x, f.y, f.w, f.h, BLEND_NORMAL);
@@ -281,6 +287,8 @@ void CloseUpProcedure() {
   scene_blocked = was_blocked;
   g_window.just_opened = false;
 }
+
+void DrawCloseUpFrame(float x, float y, float w, float h) { DrawFrameAround({x, y, w, h}); }
 
 void ResetCloseUps() {
   g_window.view = View{};

@@ -107,6 +107,9 @@ void ZoomInDispatch();
 // click outside the close-up and the panel, the picture, the handler, the
 // particles and the frame.
 void CloseUpProcedure();
+// The close-up's frame and its four brass corners round the rectangle; the
+// puzzle window wears the same.
+void DrawCloseUpFrame(float x, float y, float w, float h);
 // Forgets the close-up's particles and animation (a new game, a new run).
 void ResetCloseUps();
 
