@@ -164,7 +164,13 @@ void List(int first, const std::string& key) {
 
 // A found thing pulses where it lay, then flies to its label and lands.
 void Animate(int first) {
-  if (UiOwnsInput()) return;
+  if (UiOwnsInput()) {
+    // Held still under a window, but still in sight.
+    for (const SceneObject& o : world.sceneObjects)
+      if (o.kind == "click" || o.kind == "new")
+        DrawList.scaled_image(o.name, 255, o.x, o.y, o.angle, 1.0f, 1.0f);
+    return;
+  }
   for (int i = 0; i < SceneCount(); ++i) {
     SceneObject& o = world.sceneObjects[static_cast<std::size_t>(i)];
     UpdateAndDraw(o.particles);
