@@ -2,29 +2,8 @@
 # lamp says what it lacks, the drawer is pulled open and the game is quit;
 # after a restart the drawer is still open, gives the handle and the clock
 # hand, the floorboard its handle, and the lamp takes the handle and lights.
-get_filename_component(game_dir ${GAME} DIRECTORY)
-file(REMOVE_RECURSE ${WORK})
-set(HOME ${WORK}/home)
-set(folder ${HOME}/Quillmoor/Moorhouse)
-file(MAKE_DIRECTORY ${folder}/Ada/levels ${folder}/Ada/scenes)
-file(WRITE ${folder}/data.ini
-  "[ players ]\r\nopt_plist = Ada\r\nopt_player = Ada\r\n\r\n[ Ada ]\r\nopt_tut = TRUE\r\n"
-  "opt_inum = 0\r\nlev_current = hotel\r\n")
-foreach(kind levels scenes)
-  file(GLOB shipped ${game_dir}/data/${kind}/*.cfg)
-  file(COPY ${shipped} DESTINATION ${folder}/Ada/${kind})
-endforeach()
-
-function(run_sitting name script)
-  file(WRITE ${WORK}/${name}.qms "${script}")
-  execute_process(
-    COMMAND ${GAME} --headless --seed 1 --root ${game_dir} --home ${HOME}
-            --script ${WORK}/${name}.qms
-    WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "${name} ended with status ${status}:\n${out}${err}")
-  endif()
-endfunction()
+set(TUTORIAL_STEP 0)
+include(${CMAKE_CURRENT_LIST_DIR}/sittings.cmake)
 
 # Play, then wait out the fades of the menu and the level.
 set(enter "tick 601\nclick 512 536\ntick 80\nexpect level == \"hotel\"\n")

@@ -2,24 +2,8 @@
 # third just clicked, and the game quit from inside the scene; after a restart
 # the same entrance opens the scene with the two still found, the third
 # finishing its flight, and the rest still to find.
-get_filename_component(game_dir ${GAME} DIRECTORY)
-file(REMOVE_RECURSE ${WORK})
-set(HOME ${WORK}/home)
-include(${CMAKE_CURRENT_LIST_DIR}/one_player.cmake)
-file(WRITE ${folder}/data.ini
-  "[ players ]\r\nopt_plist = Ada\r\nopt_player = Ada\r\n\r\n[ Ada ]\r\nopt_tut = TRUE\r\n"
-  "opt_inum = 8\r\nlev_current = hotel\r\n")
-
-function(run_sitting name script)
-  file(WRITE ${WORK}/${name}.qms "${script}")
-  execute_process(
-    COMMAND ${GAME} --headless --seed 1 --root ${game_dir} --home ${HOME}
-            --script ${WORK}/${name}.qms
-    WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "${name} ended with status ${status}:\n${out}${err}")
-  endif()
-endfunction()
+set(TUTORIAL_STEP 8)
+include(${CMAKE_CURRENT_LIST_DIR}/sittings.cmake)
 
 # Play, wait out the fades, and enter the scene by the scarecrow's entrance.
 set(enter "tick 601\nclick 512 536\ntick 80\nexpect level == \"hotel\"\nclick 910 560\ntick 120\nexpect visible contains wnd_ho\n")
