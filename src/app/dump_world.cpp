@@ -60,13 +60,24 @@ JsonValue CloseUpDump() {
   return zoomin;
 }
 
-// The open puzzle; its board is in the quest keys ("puzzle_" + name + "_").
+// The open puzzle, with its board: its keys ("puzzle_" + name + "_" + word)
+// by word, as the puzzle wrote them in the last frame.
 JsonValue PuzzleDump() {
   const bool open = WindowVisible("wnd_puzzle");
   JsonValue puzzle = JsonValue::MakeObject();
   puzzle.Set("open", open);
   puzzle.Set("name", open ? world.puzzle.name : std::string());
   puzzle.Set("skip", PuzzleSkipCharge());
+  JsonValue board = JsonValue::MakeObject();
+  const std::string prefix = open ? PuzzleKeyPrefix(world.puzzle.name) : std::string();
+  const std::string section = QuestSection();
+  for (const TIniSection& s : IniDocument().sections) {
+    if (!open || s.name != section) continue;
+    for (const TIniKey& k : s.keys)
+      if (k.name.starts_with(prefix)) board.Set(k.name.substr(prefix.size()), k.value);
+    break;
+  }
+  puzzle.Set("board", std::move(board));
   return puzzle;
 }
 

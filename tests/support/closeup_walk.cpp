@@ -158,11 +158,11 @@ void EnterLevelForWalk(std::string_view level) {
   GameSteps(70);
 }
 
-bool EnsureQuestObject(std::string_view quest) {
+bool EnsureQuestObject(std::string_view quest, std::string_view kind) {
   if (FindSceneObject(quest) >= 0) return true;
   const std::vector<std::string> place = ReadAddedPlace(world.levelName, quest);
   if (place.empty()) return false;
-  AddSceneObject(quest, "zoomin", std::stof(place[2]), std::stof(place[3]));
+  AddSceneObject(quest, kind, std::stof(place[2]), std::stof(place[3]));
   return true;
 }
 

@@ -28,8 +28,8 @@ struct CloseUpWalk {
 void EnterLevelForWalk(std::string_view level);
 
 // Puts the quest object into the current level unless it is there, at its
-// place in content/added_objects.txt (kind "zoomin"); false when it has none.
-bool EnsureQuestObject(std::string_view quest);
+// place in content/added_objects.txt (of `kind`); false when it has none.
+bool EnsureQuestObject(std::string_view quest, std::string_view kind = "zoomin");
 
 // Opens the close-up by clicking its object in the current level.
 bool OpenCloseUpByClick(std::string_view quest);
