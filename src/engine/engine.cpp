@@ -10,6 +10,8 @@
 #include "engine/log.h"
 #include "engine/render.h"
 #include "engine/screen.h"
+#include "engine/theora.h"
+#include "engine/video.h"
 
 namespace {
 
@@ -160,11 +162,16 @@ void Shutdown() {
     LogLine("Fonts to free: " + std::to_string(FontCount()), true);
     FreeAllFonts();
   }
+  // A movie's picture is one of the textures: movies are freed with them
+  // and counted in their own line after the sounds.
+  const std::size_t open_videos = VideoCount();
+  DeleteAllVideos();
   if (TextureCount() > 0) {
     LogLine("Textures to free: " + std::to_string(TextureCount()), true);
     DeleteAllTextures();
   }
   StopSoundSystem();
+  if (open_videos > 0) LogLine("Videos to free: " + std::to_string(open_videos), true);
   PlatformQuit();
   g_engine.initialised = false;
   g_engine.running = false;
@@ -305,7 +312,7 @@ bool EngineStart(uint8_t antialias_samples, uint8_t stencil_bits) {
   RecomputeMapping();
 
   LogLine("Ogg: Initialized", true);
-  LogLine("Theora: Initialized", true);
+  if (TheoraDecoderReady()) LogLine("Theora: Initialized", true);
 
   PlatformShowCursor(e.system_cursor);
   PlatformSetCaption(e.caption);
@@ -420,6 +427,7 @@ void EngineReset() {
   StopSoundSystem();
   // Fonts own their pages, so they go first; nothing may outlive its renderer.
   FreeAllFonts();
+  DeleteAllVideos();
   DeleteAllTextures();
   PlatformQuit();
   LogClose();

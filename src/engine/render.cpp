@@ -483,6 +483,34 @@ Texture* LoadTextureFromMemory(const std::string& name, const void* bytes, std::
   return texture;
 }
 
+Texture* CreatePictureTexture(int width, int height) {
+  SDL_Renderer* renderer = PlatformRenderer();
+  if (renderer == nullptr || !AcceptableSize(width, height)) return nullptr;
+  SDL_Texture* sdl = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_IYUV,
+                                       SDL_TEXTUREACCESS_STREAMING, width, height);
+  if (sdl == nullptr) {
+    LogLine("Unable to create a movie picture: " + std::string(SDL_GetError()), true);
+    return nullptr;
+  }
+  SDL_SetTextureScaleMode(sdl, SDL_ScaleModeLinear);
+  auto texture = new Texture;
+  texture->sdl = sdl;
+  texture->owner = renderer;
+  texture->width = width;
+  texture->height = height;
+  texture->opaque = true;
+  g_render.textures.push_back(texture);
+  return texture;
+}
+
+bool UpdatePictureTexture(Texture* texture, const uint8_t* y, int y_pitch, const uint8_t* u,
+                          int u_pitch, const uint8_t* v, int v_pitch) {
+  if (texture == nullptr || texture->sdl == nullptr) return false;
+  // A draw still queued with the old picture is played back first.
+  if (texture->sdl == g_render.pending_texture) Flush();
+  return SDL_UpdateYUVTexture(texture->sdl, nullptr, y, y_pitch, u, u_pitch, v, v_pitch) == 0;
+}
+
 void DeleteTexture(Texture* texture) {
   if (texture == nullptr) return;
   RenderState& s = g_render;

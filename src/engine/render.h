@@ -22,6 +22,11 @@ Texture* LoadTexture(const std::string& file_name);
 // Decodes an image already in memory (the loader's own path; fuzzed).
 Texture* LoadTextureFromMemory(const std::string& name, const void* bytes, std::size_t size);
 void DeleteTexture(Texture* texture);
+// A picture the game rewrites every frame (a movie's): planar Y, U, V with
+// chroma at half size, uploaded by UpdatePictureTexture. Opaque; no hit tests.
+Texture* CreatePictureTexture(int width, int height);
+bool UpdatePictureTexture(Texture* texture, const uint8_t* y, int y_pitch, const uint8_t* u,
+                          int u_pitch, const uint8_t* v, int v_pitch);
 int TextureWidth(const Texture* texture);   // 0 for nullptr
 int TextureHeight(const Texture* texture);  // 0 for nullptr
 // The alpha byte of every pixel, width * height, rows from the top: kept in
