@@ -92,29 +92,38 @@ std::optional<Plate> PaintPlate(const fs::path& recipe, const fs::path& folder, 
 }
 
 // Adds the shot's picture, seen through `camera` and weighted by `weight`,
-// to the frame (floating RGB, the frame's size).
+// to the frame (floating RGB, the frame's size). The columns every row
+// samples are worked out once.
 void AddShot(const Plate& plate, const moviegen::Camera& camera, double weight, int width,
              int height, std::vector<float>& frame) {
   const double inv = 1.0 / camera.scale;
   const auto w = static_cast<float>(weight);
+  std::vector<int> x0(static_cast<std::size_t>(width));
+  std::vector<int> x1(static_cast<std::size_t>(width));
+  std::vector<float> fx(static_cast<std::size_t>(width));
+  for (int u = 0; u < width; ++u) {
+    const double px = camera.cx + (u + 0.5 - width / 2.0) * inv - 0.5;
+    x0[u] = std::clamp(static_cast<int>(std::floor(px)), 0, plate.width - 1) * 3;
+    x1[u] = std::min(x0[u] + 3, (plate.width - 1) * 3);
+    fx[u] = static_cast<float>(std::clamp(px - std::floor(px), 0.0, 1.0));
+  }
+  const std::size_t row_bytes = static_cast<std::size_t>(plate.width) * 3;
   for (int v = 0; v < height; ++v) {
     const double py = camera.cy + (v + 0.5 - height / 2.0) * inv - 0.5;
     const int y0 = std::clamp(static_cast<int>(std::floor(py)), 0, plate.height - 1);
     const int y1 = std::min(y0 + 1, plate.height - 1);
     const auto fy = static_cast<float>(std::clamp(py - std::floor(py), 0.0, 1.0));
-    for (int u = 0; u < width; ++u) {
-      const double px = camera.cx + (u + 0.5 - width / 2.0) * inv - 0.5;
-      const int x0 = std::clamp(static_cast<int>(std::floor(px)), 0, plate.width - 1);
-      const int x1 = std::min(x0 + 1, plate.width - 1);
-      const auto fx = static_cast<float>(std::clamp(px - std::floor(px), 0.0, 1.0));
-      const uint8_t* a = &plate.rgb[(static_cast<std::size_t>(y0) * plate.width + x0) * 3];
-      const uint8_t* b = &plate.rgb[(static_cast<std::size_t>(y0) * plate.width + x1) * 3];
-      const uint8_t* c = &plate.rgb[(static_cast<std::size_t>(y1) * plate.width + x0) * 3];
-      const uint8_t* d = &plate.rgb[(static_cast<std::size_t>(y1) * plate.width + x1) * 3];
-      float* out = &frame[(static_cast<std::size_t>(v) * width + u) * 3];
+    const uint8_t* top_row = &plate.rgb[static_cast<std::size_t>(y0) * row_bytes];
+    const uint8_t* bottom_row = &plate.rgb[static_cast<std::size_t>(y1) * row_bytes];
+    float* out = &frame[static_cast<std::size_t>(v) * width * 3];
+    for (int u = 0; u < width; ++u, out += 3) {
+      const uint8_t* a = top_row + x0[u];
+      const uint8_t* b = top_row + x1[u];
+      const uint8_t* c = bottom_row + x0[u];
+      const uint8_t* d = bottom_row + x1[u];
       for (int k = 0; k < 3; ++k) {
-        const float top = a[k] + (b[k] - a[k]) * fx;
-        const float bottom = c[k] + (d[k] - c[k]) * fx;
+        const float top = a[k] + (b[k] - a[k]) * fx[u];
+        const float bottom = c[k] + (d[k] - c[k]) * fx[u];
         out[k] += w * (top + (bottom - top) * fy);
       }
     }
