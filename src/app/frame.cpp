@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 
+#include "app/cutscenes.h"
 #include "app/menu.h"
 #include "app/options.h"
 #include "app/screens.h"
@@ -180,8 +181,9 @@ void DrawCallback() {
   DrawSideFields();
 }
 
-void UpdateCallback(double /*elapsed_ms*/) {
+void UpdateCallback(double elapsed_ms) {
   // Only the outro movie runs here.
+  OutroUpdate(elapsed_ms);
 }
 
 void ActivateCallback(bool focused) {

@@ -20,6 +20,7 @@
 #include "story/closeup.h"
 #include "story/level_script.h"
 #include "story/story.h"
+#include "world/scene.h"
 #include "ui/gui.h"
 #include "world/progress.h"
 #include "world/world.h"
@@ -55,4 +56,5 @@ void ResetGameState() {
 
   RegisterProgress();
   RegisterStory();
+  SetStoryScreenFrame(StoryScreenFrame);
 }

@@ -127,6 +127,11 @@ void tmusic::stop_all() {
   }
 }
 
+void tmusic::set_position(std::string_view name, double ms) {
+  const int i = index_of(name);
+  if (i >= 0 && is_playing(name)) SetStreamPosition(entries_[static_cast<std::size_t>(i)].stream, ms);
+}
+
 bool tmusic::is_playing(std::string_view name) const {
   const int i = index_of(name);
   return i >= 0 && StreamPlaying(entries_[static_cast<std::size_t>(i)].stream);

@@ -65,6 +65,8 @@ class tmusic {
   void play(std::string_view name, bool loop);
   void stop_all();
   bool is_playing(std::string_view name) const;
+  // A playing track continues from `ms` (a movie's sound after a jump).
+  void set_position(std::string_view name, double ms);
   void apply_volume();
   std::size_t count() const { return entries_.size(); }
   const ttrack& operator[](std::size_t i) const { return entries_[i]; }

@@ -24,6 +24,7 @@
 namespace {
 
 StoryHooks g_story;
+void (*g_story_screen)() = nullptr;
 
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
@@ -285,6 +286,7 @@ void RunLevelScript() {
   world.allowedB = -1;
   world.interactive = true;
   if (g_story.area_script != nullptr) g_story.area_script();
+  if (g_story_screen != nullptr && IsStoryScreen(world.levelName)) g_story_screen();
   const PlayerOptions& options = CurrentProfiles().options;
   if (WindowVisible("wnd_instr") &&
       (options.tutorial_step < 3 ||
@@ -408,6 +410,7 @@ void EnterHiddenObjectScene(int index) {
 }
 
 void SetStoryHooks(const StoryHooks& hooks) { g_story = hooks; }
+void SetStoryScreenFrame(void (*frame)()) { g_story_screen = frame; }
 
 void ResetObjectForPlay(SceneObject& o) {
   o.state = 0;

@@ -86,6 +86,9 @@ struct StoryHooks {
 // obstacle and its tool); it may mark the scene busy or a thing blocked.
 void RunSceneScript();
 void SetStoryHooks(const StoryHooks& hooks);
+// What the shell shows in a story screen's level ("outro", "credits"): run
+// with the level's script each frame.
+void SetStoryScreenFrame(void (*frame)());
 
 // A copy of a level or scene the game has is damaged: the saved game starts
 // afresh from the shipped files ("crash" shown) and the player is put where a
