@@ -119,12 +119,15 @@ void Key(int k) {
   ClickInPuzzle(x[k], y[k]);
 }
 void ClearKey() { ClickInPuzzle(657.0f, 330.0f); }
+int Round() { return QuestNumber("puzzle_q_terminal_rnd"); }
+// Keys the program in and runs it until its round is won, or long enough
+// for any program to have ended.
 void RunProgram(std::initializer_list<int> program) {
   for (int k : program) Key(k);
   ClickInPuzzle(657.0f, 410.0f);
-  GameSteps(50 * 40);
+  const int round = Round();
+  for (int step = 0; step < 40 && Round() == round; ++step) GameSteps(50);
 }
-int Round() { return QuestNumber("puzzle_q_terminal_rnd"); }
 
 // The terminal: its key refused as a bare button and taken as the amulet,
 // a failed program, a fifteenth command refused, the three rounds won, and
