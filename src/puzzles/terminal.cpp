@@ -10,6 +10,7 @@
 #include <string>
 
 #include "puzzles/puzzle.h"
+#include "res/draw_list.h"
 #include "res/sounds.h"
 #include "world/inventory.h"
 
@@ -184,6 +185,18 @@ void TerminalPuzzle(Puzzle& p) {
 
   ++g_term.ticks;
   if (g_term.running && g_term.ticks % kStepFrames == 0) StepProgram(round);
+
+  // A key held down sinks into the keyboard's shadow.
+  if (live) {
+    auto shade = [&p](const Key& k) {
+      if (p.Held(k.x, k.y, k.w, k.h))
+        DrawList.filled_rect(70, 0x000000, p.X() + k.x + 3.0f, p.Y() + k.y + 3.0f, k.w - 6.0f,
+                             k.h - 6.0f, BLEND_NORMAL);
+    };
+    for (const Key& k : kArrowKeys) shade(k);
+    shade(kClearKey);
+    shade(kRunKey);
+  }
 
   // The screen is dark until the key wakes it.
   const uint32_t glow = key ? 0xFFFFFF : 0x404040;
