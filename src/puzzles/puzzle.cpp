@@ -234,8 +234,8 @@ std::span<const PuzzleRoutine> PuzzleRoutines() {
       {"q_case", CasePuzzle},     {"q_boat", nullptr},       {"q_clocks", ClocksPuzzle},
       {"q_code", CodePuzzle},        {"q_moon", nullptr},       {"q_cpanel", nullptr},
       {"q_ropes", RopesPuzzle},       {"q_skull", nullptr},      {"q_cube", CubePuzzle},
-      {"q_spyglass", nullptr},    {"q_casket", nullptr},     {"q_terminal", nullptr},
-      {"q_liquid", nullptr},      {"q_bugs", nullptr},       {"q_picture", PicturePuzzle},
+      {"q_spyglass", nullptr},    {"q_casket", nullptr},     {"q_terminal", TerminalPuzzle},
+      {"q_liquid", nullptr},      {"q_bugs", BugsPuzzle},       {"q_picture", PicturePuzzle},
       {"q_statuettes", nullptr},  {"q_mball", nullptr},
   };
   return kRoutines;

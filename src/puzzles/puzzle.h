@@ -98,6 +98,8 @@ void CubePuzzle(Puzzle& p);
 void PicturePuzzle(Puzzle& p);
 void CodePuzzle(Puzzle& p);
 void RopesPuzzle(Puzzle& p);
+void BugsPuzzle(Puzzle& p);
+void TerminalPuzzle(Puzzle& p);
 
 // What solving (or skipping) a puzzle hands out: items, objects added and
 // removed, tasks, sounds. False when the puzzle object stays in its level.
