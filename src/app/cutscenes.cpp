@@ -117,6 +117,7 @@ void CreditLine(int n, const tloc& line) {
 void OutroFrame() {
   if (!cutscenes.outro_started) OutroFirstFrame();
   if (cutscenes.movie != nullptr) {
+    DrawList.filled_rect(255, 0x000000, 0.0f, 0.0f, 1024.0f, 768.0f, BLEND_NORMAL);
     DrawList.object(&kMoviePicture);
     DrawList.image("g_bars", 255, 0.0f, 0.0f);
   }

@@ -1,7 +1,9 @@
 // The world's fields of the state dump.
 #include "app/dump_world.h"
 
+#include "app/cutscenes.h"
 #include "engine/ini.h"
+#include "engine/video.h"
 #include "puzzles/puzzle.h"
 #include "story/closeup.h"
 #include "story/quest.h"
@@ -157,6 +159,11 @@ void DumpWorld(JsonValue& dump) {
   dump.Set("tasks", std::move(tasks));
   dump.Set("zoomin", CloseUpDump());
   dump.Set("puzzle", PuzzleDump());
+  JsonValue cutscene = JsonValue::MakeObject();
+  cutscene.Set("movie_ms", VideoTimeMs(cutscenes.movie));
+  cutscene.Set("movie_length", VideoLengthMs(cutscenes.movie));
+  cutscene.Set("credits_scroll", cutscenes.credits_scroll);
+  dump.Set("cutscene", std::move(cutscene));
   dump.Set("quest_keys", QuestKeys());
 
   JsonValue task_panel = JsonValue::MakeObject();

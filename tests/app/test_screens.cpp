@@ -5,13 +5,17 @@
 
 #include <stdexcept>
 
+#include "app/cutscenes.h"
 #include "app/frame.h"
+#include "app/menu.h"
 #include "app/screens.h"
 #include "app/shell.h"
 #include "engine/engine.h"
+#include "engine/video.h"
 #include "profile/profiles.h"
 #include "res/draw_list.h"
 #include "res/strings.h"
+#include "support/closeup_walk.h"
 #include "support/loaded_game.h"
 #include "ui/gui.h"
 #include "world/world.h"
@@ -89,6 +93,35 @@ TEST_F(Screens, ReturnToMenuHidesTheLevelAndItsOverlaysAndFadesIn) {
     world.ho_busy = true;
     ReturnToMenu();
     EXPECT_TRUE(WindowVisible("wnd_ho"));
+  });
+}
+
+// A string file without the credits' first line: nothing to roll, and the
+// credits still let the player go; the outro without its movie is only its
+// Skip, which still leads on.
+TEST_F(Screens, CreditsWithoutLinesAndAnOutroWithoutItsMovieCanBeLeft) {
+  Run(1280, 1024, false, [] {
+    EnterLevelForWalk("hotel");
+    game_strings.set("cr", "");
+    const int at = game_strings.index_of("cr");
+    game_strings[at].key = "no_credits";
+    ShowCredits();
+    GameSteps(250);
+    EXPECT_EQ(world.levelName, "credits");
+    ClickAt(500, 400);
+    GameSteps(2);
+    EXPECT_TRUE(WindowVisible("wnd_menu"));
+
+    ShowWindow("wnd_menu", false);
+    ShowWindow("wnd_game", true);
+    cutscenes.outro_started = true;  // as if its movie had failed to open
+    DeleteVideo(cutscenes.movie);
+    cutscenes.movie = nullptr;
+    world.levelName = "outro";
+    GameSteps(2);
+    ClickAt(960, 730);  // Skip
+    GameSteps(2);
+    EXPECT_EQ(world.levelName, "credits");
   });
 }
 

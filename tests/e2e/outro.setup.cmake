@@ -1,0 +1,2 @@
+set(LEVEL outro)
+include(${script_dir}/one_player_at.cmake)
