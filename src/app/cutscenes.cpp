@@ -18,6 +18,7 @@
 #include "res/images.h"
 #include "res/sounds.h"
 #include "res/strings.h"
+#include "ui/gui.h"
 #include "world/scene.h"
 #include "world/world.h"
 
@@ -201,11 +202,13 @@ void CreditsFrame() {
 }
 
 void StoryScreenFrame() {
+  if (world.levelName == "intro") IntroFrame();
   if (world.levelName == "outro") OutroFrame();
   if (world.levelName == "credits") CreditsFrame();
 }
 
 void ResetCutscenes() {
+  cutscenes.intro = IntroState{};
   cutscenes.outro_started = false;
   cutscenes.credits_started = false;
 }

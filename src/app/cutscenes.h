@@ -9,7 +9,17 @@
 
 struct Video;
 
+// The intro's book: the page open, ticks on it, the lightning's flash and
+// the stars of the pages that have them.
+struct IntroState {
+  int page = 0;
+  int t = 0;
+  int flash = 0;
+  TParticleSystem stars;
+};
+
 struct CutsceneState {
+  IntroState intro;
   bool outro_started = false;
   bool credits_started = false;
   // The outro's movie (kept open after the outro until it starts again) and
@@ -29,6 +39,7 @@ extern CutsceneState cutscenes;
 // The frame of the story screen that is the current level: the outro or
 // the credits (the world calls it from the level's script).
 void StoryScreenFrame();
+void IntroFrame();
 void OutroFrame();
 void CreditsFrame();
 // The movie's clock: moved by the engine's elapsed time while the outro
