@@ -145,19 +145,20 @@ void BoatHandEdited() {
 
 // --- The spyglass -----------------------------------------------------------------------------
 
-// Drags the knob along its arc to `to`, the mouse at each step's height.
+// Drags the knob along its arc from `from` to `to`, the mouse beside the
+// knob at the height of each step.
 void DragKnob(int from, int to) {
-  auto centre = [](int k) {
+  auto point_at = [](int k) {
     const float t = static_cast<float>(k - 40) * std::numbers::pi_v<float> / 180.0f;
-    return std::pair{kAreaX + 348.0f + 252.0f * std::cos(t), kAreaY + 250.0f + 252.0f * std::sin(t)};
+    EngineSetCursorLogical(kAreaX + 348.0f + 252.0f * std::cos(t),
+                           kAreaY + 72.0f + 4.5f * static_cast<float>(k));
   };
-  auto [gx, gy] = centre(from);
-  EngineSetCursorLogical(gx, gy);
+  point_at(from);
   SendButtonDown();
   GameSteps(1);
   const int dir = to > from ? 1 : -1;
   for (int k = from + dir; k != to + dir; k += dir) {
-    EngineSetCursorLogical(centre(k).first, kAreaY + 72.0f + 4.5f * static_cast<float>(k));
+    point_at(k);
     GameSteps(1);
   }
   SendButtonUp();
