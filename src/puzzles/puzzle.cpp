@@ -231,10 +231,10 @@ void Puzzle::TakeHeld() {
 
 std::span<const PuzzleRoutine> PuzzleRoutines() {
   static constexpr PuzzleRoutine kRoutines[] = {
-      {"q_case", CasePuzzle},     {"q_boat", nullptr},       {"q_clocks", ClocksPuzzle},
-      {"q_code", CodePuzzle},        {"q_moon", nullptr},       {"q_cpanel", nullptr},
+      {"q_case", CasePuzzle},     {"q_boat", BoatPuzzle},       {"q_clocks", ClocksPuzzle},
+      {"q_code", CodePuzzle},        {"q_moon", MoonPuzzle},       {"q_cpanel", nullptr},
       {"q_ropes", RopesPuzzle},       {"q_skull", nullptr},      {"q_cube", CubePuzzle},
-      {"q_spyglass", nullptr},    {"q_casket", nullptr},     {"q_terminal", TerminalPuzzle},
+      {"q_spyglass", SpyglassPuzzle}, {"q_casket", nullptr},     {"q_terminal", TerminalPuzzle},
       {"q_liquid", nullptr},      {"q_bugs", BugsPuzzle},       {"q_picture", PicturePuzzle},
       {"q_statuettes", nullptr},  {"q_mball", nullptr},
   };

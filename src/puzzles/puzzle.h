@@ -100,6 +100,9 @@ void CodePuzzle(Puzzle& p);
 void RopesPuzzle(Puzzle& p);
 void BugsPuzzle(Puzzle& p);
 void TerminalPuzzle(Puzzle& p);
+void BoatPuzzle(Puzzle& p);
+void SpyglassPuzzle(Puzzle& p);
+void MoonPuzzle(Puzzle& p);
 
 // What solving (or skipping) a puzzle hands out: items, objects added and
 // removed, tasks, sounds. False when the puzzle object stays in its level.
