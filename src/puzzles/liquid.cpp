@@ -95,7 +95,7 @@ void LiquidPuzzle(Puzzle& p) {
     p.DrawCentred("p_lq_stand", 375.0f, kShelfBase + 40.0f, 0.0f);
     p.DrawCentred("p_lq_screw", 125.0f, kShelfBase + 52.0f, 0.0f);
   } else {
-    p.DrawCentred("p_lq_stand", 385.0f, kShelfBase + 52.0f, -6.0f);
+    p.DrawCentred("p_lq_stand", 385.0f, kShelfBase + 22.0f, -6.0f);
   }
   const float base = bolt ? kShelfBase : kFloorBase;
   const bool playable = bolt && !p.Done() && Puzzle::HeldItem().empty();
@@ -132,7 +132,7 @@ void LiquidPuzzle(Puzzle& p) {
   }
   if (p.Done()) {
     // The scroll rises out of the big flask while the sparks run.
-    const float rise = std::min(static_cast<float>(p.Counter()) * 1.5f, 220.0f);
+    const float rise = std::min(static_cast<float>(p.Counter()) * 1.5f, 150.0f);
     p.DrawCentred("p_lq_scroll", kFlaskX[0], kShelfBase - 120.0f - rise, 0.0f, 0xFFFFFF,
                   static_cast<uint8_t>(std::min(255, p.Counter() * 3)));
   }
