@@ -235,8 +235,8 @@ std::span<const PuzzleRoutine> PuzzleRoutines() {
       {"q_code", CodePuzzle},        {"q_moon", MoonPuzzle},       {"q_cpanel", nullptr},
       {"q_ropes", RopesPuzzle},       {"q_skull", nullptr},      {"q_cube", CubePuzzle},
       {"q_spyglass", SpyglassPuzzle}, {"q_casket", nullptr},     {"q_terminal", TerminalPuzzle},
-      {"q_liquid", nullptr},      {"q_bugs", BugsPuzzle},       {"q_picture", PicturePuzzle},
-      {"q_statuettes", nullptr},  {"q_mball", nullptr},
+      {"q_liquid", LiquidPuzzle},     {"q_bugs", BugsPuzzle},       {"q_picture", PicturePuzzle},
+      {"q_statuettes", StatuettesPuzzle}, {"q_mball", MballPuzzle},
   };
   return kRoutines;
 }

@@ -103,6 +103,9 @@ void TerminalPuzzle(Puzzle& p);
 void BoatPuzzle(Puzzle& p);
 void SpyglassPuzzle(Puzzle& p);
 void MoonPuzzle(Puzzle& p);
+void MballPuzzle(Puzzle& p);
+void StatuettesPuzzle(Puzzle& p);
+void LiquidPuzzle(Puzzle& p);
 
 // What solving (or skipping) a puzzle hands out: items, objects added and
 // removed, tasks, sounds. False when the puzzle object stays in its level.
