@@ -232,9 +232,9 @@ void Puzzle::TakeHeld() {
 std::span<const PuzzleRoutine> PuzzleRoutines() {
   static constexpr PuzzleRoutine kRoutines[] = {
       {"q_case", CasePuzzle},     {"q_boat", nullptr},       {"q_clocks", ClocksPuzzle},
-      {"q_code", CodePuzzle},        {"q_moon", nullptr},       {"q_cpanel", nullptr},
-      {"q_ropes", RopesPuzzle},       {"q_skull", nullptr},      {"q_cube", CubePuzzle},
-      {"q_spyglass", nullptr},    {"q_casket", nullptr},     {"q_terminal", nullptr},
+      {"q_code", CodePuzzle},        {"q_moon", nullptr},       {"q_cpanel", ControlPanelPuzzle},
+      {"q_ropes", RopesPuzzle},       {"q_skull", SkullPuzzle},      {"q_cube", CubePuzzle},
+      {"q_spyglass", nullptr},    {"q_casket", CasketPuzzle},     {"q_terminal", nullptr},
       {"q_liquid", nullptr},      {"q_bugs", nullptr},       {"q_picture", PicturePuzzle},
       {"q_statuettes", nullptr},  {"q_mball", nullptr},
   };

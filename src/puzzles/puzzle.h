@@ -98,6 +98,9 @@ void CubePuzzle(Puzzle& p);
 void PicturePuzzle(Puzzle& p);
 void CodePuzzle(Puzzle& p);
 void RopesPuzzle(Puzzle& p);
+void CasketPuzzle(Puzzle& p);
+void SkullPuzzle(Puzzle& p);
+void ControlPanelPuzzle(Puzzle& p);
 
 // What solving (or skipping) a puzzle hands out: items, objects added and
 // removed, tasks, sounds. False when the puzzle object stays in its level.
