@@ -83,7 +83,8 @@ void CasketPuzzle(Puzzle& p) {
   CasketSeal seal = CasketSeal::FromCode(code);
   if (p.JustOpened()) {
     for (int r = 0; r < CasketSeal::kRings; ++r)
-      g_look.angle[r] = kDegreesPerNotch * static_cast<float>(seal.turn[static_cast<std::size_t>(r)]);
+      g_look.angle[r] =
+          kDegreesPerNotch * static_cast<float>(seal.turn[static_cast<std::size_t>(r)]);
   }
 
   if (!ring_set) {
@@ -110,7 +111,8 @@ void CasketPuzzle(Puzzle& p) {
       p.DrawCentred("p_ring_gap", kCx, kCy, 0.0f);
       continue;
     }
-    const float target = kDegreesPerNotch * static_cast<float>(seal.turn[static_cast<std::size_t>(r)]);
+    const float target =
+        kDegreesPerNotch * static_cast<float>(seal.turn[static_cast<std::size_t>(r)]);
     g_look.angle[r] = Ease(g_look.angle[r], target);
     p.DrawCentred(kRingPictures[r], kCx, kCy, g_look.angle[r]);
   }

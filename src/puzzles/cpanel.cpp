@@ -19,13 +19,13 @@ namespace {
 // The wires as they are found, unturned: a straight one runs north-south, a
 // bent one north-east, a three-way one north, east and south.
 constexpr std::array<ControlPanel::Shape, ControlPanel::kTiles> kShapes{
-    ControlPanel::kBend, ControlPanel::kTee, ControlPanel::kBend,
+    ControlPanel::kBend, ControlPanel::kTee,      ControlPanel::kBend,
     ControlPanel::kTee,  ControlPanel::kStraight, ControlPanel::kTee,
-    ControlPanel::kBend, ControlPanel::kTee, ControlPanel::kBend};
+    ControlPanel::kBend, ControlPanel::kTee,      ControlPanel::kBend};
 
 int TurnedOnce(int ends) {
-  return ((ends << 1) | (ends >> 3)) & (ControlPanel::kNorth | ControlPanel::kEast |
-                                        ControlPanel::kSouth | ControlPanel::kWest);
+  return ((ends << 1) | (ends >> 3)) &
+         (ControlPanel::kNorth | ControlPanel::kEast | ControlPanel::kSouth | ControlPanel::kWest);
 }
 
 int Opposite(int end) { return TurnedOnce(TurnedOnce(end)); }
@@ -108,7 +108,8 @@ bool ControlPanel::Running() const {
 
 int ControlPanel::Code() const {
   int code = 0;
-  for (int tile = kTiles - 1; tile >= 0; --tile) code = code * 4 + turn[static_cast<std::size_t>(tile)];
+  for (int tile = kTiles - 1; tile >= 0; --tile)
+    code = code * 4 + turn[static_cast<std::size_t>(tile)];
   return 1 + code;
 }
 
@@ -171,13 +172,14 @@ void ControlPanelPuzzle(Puzzle& p) {
   for (int tile = 0; tile < ControlPanel::kTiles; ++tile) {
     const auto shape = static_cast<std::size_t>(ControlPanel::ShapeOf(tile));
     const float angle = 90.0f * static_cast<float>(panel.turn[static_cast<std::size_t>(tile)]);
-    p.DrawCentred(lit[static_cast<std::size_t>(tile)] ? kLitWirePictures[shape] : kWirePictures[shape],
-                  TileX(tile) + kTile / 2.0f, TileY(tile) + kTile / 2.0f, angle);
+    p.DrawCentred(
+        lit[static_cast<std::size_t>(tile)] ? kLitWirePictures[shape] : kWirePictures[shape],
+        TileX(tile) + kTile / 2.0f, TileY(tile) + kTile / 2.0f, angle);
   }
   p.DrawCentred(bulb_in ? "p_feed_live" : "p_feed", kLeft - 40.0f, kBulbY, 0.0f);
   p.DrawCentred("p_outlet", kLeft + 3.0f * kTile + 40.0f, kBulbY, 0.0f);
-  p.DrawCentred(running ? "p_bulb_lit" : bulb_in ? "p_bulb" : "p_socket", kBulbX + 40.0f, kBulbY,
-                0.0f);
+  const char* lamp = running ? "p_bulb_lit" : "p_bulb";
+  p.DrawCentred(bulb_in ? lamp : "p_socket", kBulbX + 40.0f, kBulbY, 0.0f);
 
   p.SetWon(running);
   if (bulb_in) p.SetNumber("bulb", panel.Code());

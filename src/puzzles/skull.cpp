@@ -125,8 +125,10 @@ void Work(Puzzle& p, SkullMould& m) {
   if (ClickedOn(p, kBurner) && m.Burner()) sounds.play(m.fire ? "gas" : "cool");
   if (ClickedOn(p, kCrucible) && m.Crucible()) sounds.play("metal");
   if (ClickedOn(p, kHook) && m.Ladle()) sounds.play("pour");
-  if (ClickedOn(p, kMould) && m.Mould()) sounds.play(m.final == SkullMould::kSpilt ? "hiss" : "pour");
-  if (ClickedOn(p, kLever) && m.Clamp()) sounds.play(m.final == SkullMould::kSpilt ? "hiss" : "switch");
+  if (ClickedOn(p, kMould) && m.Mould())
+    sounds.play(m.final == SkullMould::kSpilt ? "hiss" : "pour");
+  if (ClickedOn(p, kLever) && m.Clamp())
+    sounds.play(m.final == SkullMould::kSpilt ? "hiss" : "switch");
   if (ClickedOn(p, kJug) && m.Quench()) sounds.play("hiss");
   if (ClickedOn(p, kTray) && m.Tray()) sounds.play("metal");
 }
@@ -142,7 +144,7 @@ void DrawBench(Puzzle& p, const SkullMould& m) {
   if (m.alloy == M::kGood) {
     p.Draw(m.fire ? "p_melt" : "p_melt_cold", in_x, in_y);
   } else if (m.alloy == M::kBurnt) {
-    p.Draw("p_melt_burnt", in_x, in_y);
+    p.Draw("p_melt_burnt", in_x, in_y - 40.0f);
   } else {
     if (m.mix1) p.Draw("p_copper_in", in_x, in_y);
     if (m.mix2) p.Draw("p_borax_in", in_x, in_y);

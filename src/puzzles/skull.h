@@ -30,13 +30,13 @@ struct SkullMould {
   // Everything brought in: the bench can be worked.
   bool Ready() const { return spoon && dipper != kNoDipper && sform; }
   // The moves of the bench; each returns false when it does nothing.
-  bool Burner();       // the fire on or off
-  bool Jar(int jar);   // copper (1) or borax (2) into the crucible
-  bool Crucible();     // knock a melt out (fire off): the silver stays
-  bool Ladle();        // fill the dipper from the melt, or pour it back
-  bool Mould();        // pour the dipper into the mould
-  bool Clamp();        // close or open the mould
-  bool Quench();       // cool the filled, closed mould with water
-  bool Tray();         // spilt silver back into the crucible
+  bool Burner();      // the fire on or off
+  bool Jar(int jar);  // copper (1) or borax (2) into the crucible
+  bool Crucible();    // knock a melt out (fire off): the silver stays
+  bool Ladle();       // fill the dipper from the melt, or pour it back
+  bool Mould();       // pour the dipper into the mould
+  bool Clamp();       // close or open the mould
+  bool Quench();      // cool the filled, closed mould with water
+  bool Tray();        // spilt silver back into the crucible
   bool Won() const { return final == kGoodCast && done && !form; }
 };

@@ -106,14 +106,20 @@ Moves<CasketSeal> CasketMoves() {
   Moves<CasketSeal> moves;
   for (int ring = 0; ring < CasketSeal::kRings; ++ring)
     for (const int dir : {1, -1})
-      moves.push_back([ring, dir](CasketSeal& s) { s.Turn(ring, dir); return true; });
+      moves.push_back([ring, dir](CasketSeal& s) {
+        s.Turn(ring, dir);
+        return true;
+      });
   return moves;
 }
 
 Moves<ControlPanel> PanelMoves() {
   Moves<ControlPanel> moves;
   for (int tile = 0; tile < ControlPanel::kTiles; ++tile)
-    moves.push_back([tile](ControlPanel& p) { p.Turn(tile); return true; });
+    moves.push_back([tile](ControlPanel& p) {
+      p.Turn(tile);
+      return true;
+    });
   return moves;
 }
 
@@ -136,7 +142,8 @@ SkullMould BenchReady() {
 int SkullCode(const SkullMould& m) {
   int c = m.dipper | m.alloy << 2 | m.final << 4;
   int bit = 6;
-  for (const bool b : {m.spoon, m.sform, m.fire, m.mix1, m.mix2, m.form, m.done}) c |= (b ? 1 : 0) << bit++;
+  for (const bool b : {m.spoon, m.sform, m.fire, m.mix1, m.mix2, m.form, m.done})
+    c |= (b ? 1 : 0) << bit++;
   return c;
 }
 
@@ -144,7 +151,10 @@ TEST(DesignedPuzzleRules, EveryReachableStateCanStillBeWon) {
   const auto seal_code = [](const CasketSeal& s) { return s.Code(); };
   const auto seal = Explore(CasketSeal{}, CasketMoves(), seal_code);
   EXPECT_EQ(DeadEnds(seal, [](const CasketSeal& s) { return s.Open(); }), 0u);
-  const std::size_t seal_way = WayToWin(seal, CasketSeal{}, [](const CasketSeal& s) { return s.Open(); }, seal_code).size();
+  const std::size_t seal_way =
+      WayToWin(
+          seal, CasketSeal{}, [](const CasketSeal& s) { return s.Open(); }, seal_code)
+          .size();
   EXPECT_GE(seal_way, 5u) << "the seal wants some thought";
 
   const auto panel_code = [](const ControlPanel& p) { return p.Code(); };
@@ -174,7 +184,7 @@ TEST(DesignedPuzzleRules, PanelRunsOnlyWithEveryEndMet) {
   EXPECT_TRUE(p.Running());
   p.turn[4] = 2;  // a straight wire the other way round is the same wire
   EXPECT_TRUE(p.Running());
-  p.turn[8] = 0;  // the bottom right bend turned away: a loose end, and a tile dark
+  p.turn[8] = 1;  // the bottom right bend turned away: loose ends, and the tile dark
   EXPECT_FALSE(p.Running());
   EXPECT_FALSE(p.Powered()[8]);
   EXPECT_TRUE(p.Powered()[3]);
@@ -233,7 +243,8 @@ void CasketPlayed() {
 
   const auto code = [](const CasketSeal& s) { return s.Code(); };
   const auto open = [](const CasketSeal& s) { return s.Open(); };
-  const std::vector<int> way = WayToWin(Explore(CasketSeal{}, CasketMoves(), code), CasketSeal{}, open, code);
+  const std::vector<int> way =
+      WayToWin(Explore(CasketSeal{}, CasketMoves(), code), CasketSeal{}, open, code);
   constexpr float kRadius[CasketSeal::kRings] = {130.0f, 85.0f, 38.0f};
   for (std::size_t i = 0; i < way.size(); ++i) {
     const int ring = way[i] / 2;
@@ -325,7 +336,8 @@ void PanelPlayed() {
 
   const auto code = [](const ControlPanel& p) { return p.Code(); };
   const auto running = [](const ControlPanel& p) { return p.Running(); };
-  for (const int tile : WayToWin(Explore(ControlPanel{}, PanelMoves(), code), ControlPanel{}, running, code))
+  for (const int tile :
+       WayToWin(Explore(ControlPanel{}, PanelMoves(), code), ControlPanel{}, running, code))
     ClickInPuzzle(190.0f + 110.0f * static_cast<float>(tile % 3) + 55.0f,
                   85.0f + 110.0f * static_cast<float>(tile / 3) + 55.0f);
   GameSteps(510);
