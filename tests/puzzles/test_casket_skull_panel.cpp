@@ -29,157 +29,144 @@ namespace {
 
 // --- Searching a board's rules ----------------------------------------------------------------
 
-// A board's moves, each changing the board and saying whether it did.
+// A board's rules as the search sees them: where it starts, its moves (each
+// says whether it changed the board), a number telling states apart, the win.
 template <class Board>
-using Moves = std::vector<std::function<bool(Board&)>>;
-
-// Every state reachable from `start`, with the moves that reach each one
-// first (a shortest way), searched breadth first. States are told apart by
-// `code`.
-template <class Board>
-struct Reach {
-  std::unordered_map<int, Board> boards;
-  std::unordered_map<int, std::pair<int, int>> came_from;  // code -> (previous code, move)
-  std::unordered_map<int, std::vector<int>> led_from;      // code -> codes one move before
+struct Rules {
+  Board start;
+  std::vector<std::function<bool(Board&)>> moves;
+  std::function<int(const Board&)> code;
+  std::function<bool(const Board&)> won;
 };
 
-template <class Board, class Code>
-Reach<Board> Explore(const Board& start, const Moves<Board>& moves, Code code) {
-  Reach<Board> r;
-  std::deque<Board> queue{start};
-  r.boards.emplace(code(start), start);
+// Every state reachable from the start, breadth first, with the state and
+// move each was first reached by and the states one move before it.
+struct Reach {
+  std::vector<int> order;                                  // codes, nearest first
+  std::unordered_map<int, std::pair<int, int>> came_from;  // code -> (previous, move)
+  std::unordered_map<int, std::vector<int>> led_from;      // code -> codes one move before
+  std::vector<int> won;                                    // codes of won states
+};
+
+template <class Board>
+Reach Explore(const Rules<Board>& rules) {
+  Reach r;
+  std::deque<Board> queue{rules.start};
+  r.came_from[rules.code(rules.start)] = {-1, -1};
   while (!queue.empty()) {
     const Board b = queue.front();
     queue.pop_front();
-    for (std::size_t m = 0; m < moves.size(); ++m) {
+    r.order.push_back(rules.code(b));
+    if (rules.won(b)) r.won.push_back(r.order.back());
+    for (std::size_t m = 0; m < rules.moves.size(); ++m) {
       Board next = b;
-      if (!moves[m](next)) continue;
-      const int c = code(next);
-      r.led_from[c].push_back(code(b));
-      if (r.boards.emplace(c, next).second) {
-        r.came_from[c] = {code(b), static_cast<int>(m)};
+      if (!rules.moves[m](next)) continue;
+      const int c = rules.code(next);
+      r.led_from[c].push_back(r.order.back());
+      if (r.came_from.emplace(c, std::pair{r.order.back(), static_cast<int>(m)}).second)
         queue.push_back(next);
-      }
     }
   }
   return r;
 }
 
-// How many reachable states cannot get back to a won board (none, for a
-// puzzle without dead ends), searched backwards from every won state.
-template <class Board, class Won>
-std::size_t DeadEnds(const Reach<Board>& r, Won won) {
+// How many reachable states can no longer reach a win (none, for a puzzle
+// without dead ends), searched backwards from every won state.
+std::size_t DeadEnds(const Reach& r) {
   std::unordered_map<int, bool> saved;
-  std::deque<int> queue;
-  for (const auto& [c, b] : r.boards)
-    if (won(b)) saved[c] = true, queue.push_back(c);
+  std::deque<int> queue(r.won.begin(), r.won.end());
+  for (const int c : r.won) saved[c] = true;
   while (!queue.empty()) {
-    const int c = queue.front();
+    const auto from = r.led_from.find(queue.front());
     queue.pop_front();
-    const auto from = r.led_from.find(c);
     if (from == r.led_from.end()) continue;
     for (const int prev : from->second)
       if (saved.emplace(prev, true).second) queue.push_back(prev);
   }
-  return r.boards.size() - saved.size();
+  return r.order.size() - saved.size();
 }
 
-// The moves of a shortest way from the start to a won board.
-template <class Board, class Won, class Code>
-std::vector<int> WayToWin(const Reach<Board>& r, const Board& start, Won won, Code code) {
-  int best = -1;
-  std::size_t best_len = SIZE_MAX;
-  for (const auto& [c, b] : r.boards) {
-    if (!won(b)) continue;
-    std::size_t len = 0;
-    for (int at = c; at != code(start); at = r.came_from.at(at).first) ++len;
-    if (len < best_len) best = c, best_len = len;
-  }
+// The moves of a shortest way from the start to the nearest win.
+std::vector<int> WayToWin(const Reach& r) {
   std::vector<int> way;
-  for (int at = best; best >= 0 && at != code(start); at = r.came_from.at(at).first)
-    way.push_back(r.came_from.at(at).second);
+  if (r.won.empty()) return way;
+  for (auto at = r.came_from.at(r.won.front()); at.second >= 0; at = r.came_from.at(at.first))
+    way.push_back(at.second);
   std::reverse(way.begin(), way.end());
   return way;
 }
 
-Moves<CasketSeal> CasketMoves() {
-  Moves<CasketSeal> moves;
+Rules<CasketSeal> CasketRules() {
+  Rules<CasketSeal> rules{{}, {}, &CasketSeal::Code, &CasketSeal::Open};
   for (int ring = 0; ring < CasketSeal::kRings; ++ring)
     for (const int dir : {1, -1})
-      moves.push_back([ring, dir](CasketSeal& s) {
+      rules.moves.push_back([ring, dir](CasketSeal& s) {
         s.Turn(ring, dir);
         return true;
       });
-  return moves;
+  return rules;
 }
 
-Moves<ControlPanel> PanelMoves() {
-  Moves<ControlPanel> moves;
+Rules<ControlPanel> PanelRules() {
+  Rules<ControlPanel> rules{{}, {}, &ControlPanel::Code, &ControlPanel::Running};
   for (int tile = 0; tile < ControlPanel::kTiles; ++tile)
-    moves.push_back([tile](ControlPanel& p) {
+    rules.moves.push_back([tile](ControlPanel& p) {
       p.Turn(tile);
       return true;
     });
-  return moves;
+  return rules;
 }
 
-Moves<SkullMould> SkullMoves() {
-  return {[](SkullMould& m) { return m.Burner(); }, [](SkullMould& m) { return m.Jar(1); },
-          [](SkullMould& m) { return m.Jar(2); },   [](SkullMould& m) { return m.Crucible(); },
-          [](SkullMould& m) { return m.Ladle(); },  [](SkullMould& m) { return m.Mould(); },
-          [](SkullMould& m) { return m.Clamp(); },  [](SkullMould& m) { return m.Quench(); },
-          [](SkullMould& m) { return m.Tray(); }};
+// The bench once the spoon, the dipper and the form are in.
+Rules<SkullMould> SkullRules() {
+  Rules<SkullMould> rules;
+  rules.start.spoon = true;
+  rules.start.sform = true;
+  rules.start.dipper = SkullMould::kEmpty;
+  rules.moves = {&SkullMould::Burner,
+                 [](SkullMould& m) { return m.Jar(1); },
+                 [](SkullMould& m) { return m.Jar(2); },
+                 &SkullMould::Crucible,
+                 &SkullMould::Ladle,
+                 &SkullMould::Mould,
+                 &SkullMould::Clamp,
+                 &SkullMould::Quench,
+                 &SkullMould::Tray};
+  rules.code = [](const SkullMould& m) {
+    int c = m.dipper | m.alloy << 2 | m.final << 4, bit = 6;
+    for (const bool b : {m.spoon, m.sform, m.fire, m.mix1, m.mix2, m.form, m.done})
+      c |= (b ? 1 : 0) << bit++;
+    return c;
+  };
+  rules.won = &SkullMould::Won;
+  return rules;
 }
 
-SkullMould BenchReady() {
-  SkullMould m;
-  m.spoon = true;
-  m.sform = true;
-  m.dipper = SkullMould::kEmpty;
-  return m;
-}
+TEST(CasketSkullPanelRules, EveryReachableStateCanStillBeWon) {
+  const Reach seal = Explore(CasketRules());
+  EXPECT_EQ(DeadEnds(seal), 0u);
+  EXPECT_GE(WayToWin(seal).size(), 5u) << "the seal wants some thought";
 
-int SkullCode(const SkullMould& m) {
-  int c = m.dipper | m.alloy << 2 | m.final << 4;
-  int bit = 6;
-  for (const bool b : {m.spoon, m.sform, m.fire, m.mix1, m.mix2, m.form, m.done})
-    c |= (b ? 1 : 0) << bit++;
-  return c;
-}
-
-TEST(DesignedPuzzleRules, EveryReachableStateCanStillBeWon) {
-  const auto seal_code = [](const CasketSeal& s) { return s.Code(); };
-  const auto seal = Explore(CasketSeal{}, CasketMoves(), seal_code);
-  EXPECT_EQ(DeadEnds(seal, [](const CasketSeal& s) { return s.Open(); }), 0u);
-  const std::size_t seal_way =
-      WayToWin(
-          seal, CasketSeal{}, [](const CasketSeal& s) { return s.Open(); }, seal_code)
-          .size();
-  EXPECT_GE(seal_way, 5u) << "the seal wants some thought";
-
-  const auto panel_code = [](const ControlPanel& p) { return p.Code(); };
-  const auto panel = Explore(ControlPanel{}, PanelMoves(), panel_code);
-  EXPECT_EQ(panel.boards.size(), static_cast<std::size_t>(ControlPanel::kLastCode));
-  EXPECT_EQ(DeadEnds(panel, [](const ControlPanel& p) { return p.Running(); }), 0u);
+  const Reach panel = Explore(PanelRules());
+  EXPECT_EQ(panel.order.size(), static_cast<std::size_t>(ControlPanel::kLastCode));
+  EXPECT_EQ(DeadEnds(panel), 0u);
   EXPECT_FALSE(ControlPanel{}.Running());
 
-  const auto bench = Explore(BenchReady(), SkullMoves(), SkullCode);
-  EXPECT_EQ(DeadEnds(bench, [](const SkullMould& m) { return m.Won(); }), 0u);
-  // The wrong turns are there to be taken and put right.
+  const Reach bench = Explore(SkullRules());
+  EXPECT_EQ(DeadEnds(bench), 0u);
+  EXPECT_GE(WayToWin(bench).size(), 8u);
+  // The wrong turns are there to be taken, and put right.
   bool burnt = false, spilt = false, bad_cast = false;
-  for (const auto& [c, m] : bench.boards) {
-    burnt = burnt || m.alloy == SkullMould::kBurnt;
-    spilt = spilt || m.final == SkullMould::kSpilt;
-    bad_cast = bad_cast || m.final == SkullMould::kBurntCast;
+  for (const int c : bench.order) {
+    burnt = burnt || (c >> 2 & 3) == SkullMould::kBurnt;
+    spilt = spilt || (c >> 4 & 3) == SkullMould::kSpilt;
+    bad_cast = bad_cast || (c >> 4 & 3) == SkullMould::kBurntCast;
   }
   EXPECT_TRUE(burnt && spilt && bad_cast);
-  const auto won = [](const SkullMould& m) { return m.Won(); };
-  EXPECT_GE(WayToWin(bench, BenchReady(), won, SkullCode).size(), 8u);
 }
 
-TEST(DesignedPuzzleRules, PanelRunsOnlyWithEveryEndMet) {
-  // The tiles turned to the wiring the panel was built with.
-  ControlPanel p;
+TEST(CasketSkullPanelRules, PanelRunsOnlyWithEveryEndMet) {
+  ControlPanel p;  // turned to the wiring the panel was built with
   p.turn = {1, 1, 2, 2, 0, 0, 0, 3, 3};
   EXPECT_TRUE(p.Running());
   p.turn[4] = 2;  // a straight wire the other way round is the same wire
@@ -188,15 +175,13 @@ TEST(DesignedPuzzleRules, PanelRunsOnlyWithEveryEndMet) {
   EXPECT_FALSE(p.Running());
   EXPECT_FALSE(p.Powered()[8]);
   EXPECT_TRUE(p.Powered()[3]);
-  // Codes outside the board give the panel as found, never an index past it.
-  EXPECT_EQ(ControlPanel::FromCode(ControlPanel::kLastCode + 1).Code(), ControlPanel{}.Code());
-  EXPECT_EQ(CasketSeal::FromCode(-5).Code(), CasketSeal{}.Code());
   EXPECT_EQ(ControlPanel::FromCode(p.Code()).turn, p.turn);
+  EXPECT_EQ(CasketSeal::FromCode(-5).Code(), CasketSeal{}.Code()) << "out of range: as found";
 }
 
 // --- Played in the game -----------------------------------------------------------------------
 
-class DesignedPuzzles : public LoadedGame {};
+class CasketSkullPanel : public LoadedGame {};
 
 constexpr float kAreaX = 137.0f;
 constexpr float kAreaY = 94.0f;
@@ -241,10 +226,7 @@ void CasketPlayed() {
   EXPECT_EQ(QuestNumber("puzzle_q_casket_ring"), CasketSeal{}.Code());
   EXPECT_LT(FindInventoryEntry("missing_ring"), 0);
 
-  const auto code = [](const CasketSeal& s) { return s.Code(); };
-  const auto open = [](const CasketSeal& s) { return s.Open(); };
-  const std::vector<int> way =
-      WayToWin(Explore(CasketSeal{}, CasketMoves(), code), CasketSeal{}, open, code);
+  const std::vector<int> way = WayToWin(Explore(CasketRules()));
   constexpr float kRadius[CasketSeal::kRings] = {130.0f, 85.0f, 38.0f};
   for (std::size_t i = 0; i < way.size(); ++i) {
     const int ring = way[i] / 2;
@@ -334,10 +316,7 @@ void PanelPlayed() {
   GameSteps(1);
   EXPECT_EQ(QuestNumber("puzzle_q_cpanel_bulb"), ControlPanel{}.Code());
 
-  const auto code = [](const ControlPanel& p) { return p.Code(); };
-  const auto running = [](const ControlPanel& p) { return p.Running(); };
-  for (const int tile :
-       WayToWin(Explore(ControlPanel{}, PanelMoves(), code), ControlPanel{}, running, code))
+  for (const int tile : WayToWin(Explore(PanelRules())))
     ClickInPuzzle(190.0f + 110.0f * static_cast<float>(tile % 3) + 55.0f,
                   85.0f + 110.0f * static_cast<float>(tile / 3) + 55.0f);
   GameSteps(510);
@@ -350,6 +329,6 @@ void PanelPlayed() {
 
 }  // namespace
 
-TEST_F(DesignedPuzzles, CasketSealTurnedOpen) { Run(1280, 1024, false, CasketPlayed); }
-TEST_F(DesignedPuzzles, SkullCastAfterAWrongStart) { Run(1280, 1024, false, SkullPlayed); }
-TEST_F(DesignedPuzzles, ControlPanelWiredToTheBulb) { Run(1280, 1024, false, PanelPlayed); }
+TEST_F(CasketSkullPanel, CasketSealTurnedOpen) { Run(1280, 1024, false, CasketPlayed); }
+TEST_F(CasketSkullPanel, SkullCastAfterAWrongStart) { Run(1280, 1024, false, SkullPlayed); }
+TEST_F(CasketSkullPanel, ControlPanelWiredToTheBulb) { Run(1280, 1024, false, PanelPlayed); }
