@@ -231,11 +231,11 @@ void Puzzle::TakeHeld() {
 
 std::span<const PuzzleRoutine> PuzzleRoutines() {
   static constexpr PuzzleRoutine kRoutines[] = {
-      {"q_case", CasePuzzle},     {"q_boat", BoatPuzzle},       {"q_clocks", ClocksPuzzle},
-      {"q_code", CodePuzzle},        {"q_moon", MoonPuzzle},       {"q_cpanel", nullptr},
-      {"q_ropes", RopesPuzzle},       {"q_skull", nullptr},      {"q_cube", CubePuzzle},
-      {"q_spyglass", SpyglassPuzzle}, {"q_casket", nullptr},     {"q_terminal", TerminalPuzzle},
-      {"q_liquid", LiquidPuzzle},     {"q_bugs", BugsPuzzle},       {"q_picture", PicturePuzzle},
+      {"q_case", CasePuzzle},           {"q_boat", BoatPuzzle},     {"q_clocks", ClocksPuzzle},
+      {"q_code", CodePuzzle},           {"q_moon", MoonPuzzle},     {"q_cpanel", ControlPanelPuzzle},
+      {"q_ropes", RopesPuzzle},         {"q_skull", SkullPuzzle},   {"q_cube", CubePuzzle},
+      {"q_spyglass", SpyglassPuzzle},   {"q_casket", CasketPuzzle}, {"q_terminal", TerminalPuzzle},
+      {"q_liquid", LiquidPuzzle},       {"q_bugs", BugsPuzzle},     {"q_picture", PicturePuzzle},
       {"q_statuettes", StatuettesPuzzle}, {"q_mball", MballPuzzle},
   };
   return kRoutines;

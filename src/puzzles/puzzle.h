@@ -106,6 +106,9 @@ void MoonPuzzle(Puzzle& p);
 void MballPuzzle(Puzzle& p);
 void StatuettesPuzzle(Puzzle& p);
 void LiquidPuzzle(Puzzle& p);
+void CasketPuzzle(Puzzle& p);
+void SkullPuzzle(Puzzle& p);
+void ControlPanelPuzzle(Puzzle& p);
 
 // What solving (or skipping) a puzzle hands out: items, objects added and
 // removed, tasks, sounds. False when the puzzle object stays in its level.
