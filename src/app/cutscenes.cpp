@@ -115,6 +115,8 @@ void CreditLine(int n, const tloc& line) {
 
 }  // namespace
 
+bool StoryScreenTakesClicks() { return gui_modal == -1 && !LevelCovered(); }
+
 void OutroFrame() {
   if (!cutscenes.outro_started) OutroFirstFrame();
   if (cutscenes.movie != nullptr) {
@@ -130,7 +132,7 @@ void OutroFrame() {
                   TEXT_RIGHT | TEXT_BOTTOM, -1, kSmallText, 255, 0xFFFFFF);
   }
   // Without its movie the outro is only its Skip, which always works.
-  const bool clicks = cutscenes.movie == nullptr || t > kClicksFrom;
+  const bool clicks = StoryScreenTakesClicks() && (cutscenes.movie == nullptr || t > kClicksFrom);
   if (SkipButton() && clicks) {
     sounds.play("ui_click");
     ClearMouseState();
@@ -194,7 +196,7 @@ void CreditsFrame() {
   if (cutscenes.credits_scroll <= kCreditsLeave) return;
   DrawList.text("ui_font", game_strings.get("click_cont"), 1014.0f, 748.0f,
                 TEXT_RIGHT | TEXT_BOTTOM, -1, kSmallText, 255, 0xFFFFFF);
-  if (!MouseClick(kMouseLeft)) return;
+  if (!StoryScreenTakesClicks() || !MouseClick(kMouseLeft)) return;
   sounds.play("ui_click");
   ClearMouseState();
   RestoreLevelAfterCredits();

@@ -39,6 +39,8 @@ extern CutsceneState cutscenes;
 // The frame of the story screen that is the current level: the outro or
 // the credits (the world calls it from the level's script).
 void StoryScreenFrame();
+// A story screen takes clicks only while no dialog or window covers it.
+bool StoryScreenTakesClicks();
 void IntroFrame();
 void OutroFrame();
 void CreditsFrame();

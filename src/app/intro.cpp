@@ -141,6 +141,7 @@ void IntroFrame() {
     DrawList.text("ui_font", game_strings.get("click_cont"), 10.0f, 748.0f,
                   TEXT_LEFT | TEXT_BOTTOM, -1, 0.8f, 255, 0xFFFFFF);
   ++s.t;
+  if (!StoryScreenTakesClicks()) return;
   if (SkipClicked()) {
     sounds.play("ui_click");
     LeaveIntro();

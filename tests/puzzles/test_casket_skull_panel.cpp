@@ -20,6 +20,7 @@
 #include "support/closeup_walk.h"
 #include "support/input.h"
 #include "support/loaded_game.h"
+#include "support/puzzle_walk.h"
 #include "ui/gui.h"
 #include "world/inventory.h"
 #include "world/scene.h"
@@ -183,37 +184,6 @@ TEST(CasketSkullPanelRules, PanelRunsOnlyWithEveryEndMet) {
 
 class CasketSkullPanel : public LoadedGame {};
 
-constexpr float kAreaX = 137.0f;
-constexpr float kAreaY = 94.0f;
-
-bool OpenPuzzleByClick(std::string_view name) {
-  const int index = FindSceneObject(name);
-  if (index < 0) return false;
-  const SceneObject& o = world.objects[static_cast<std::size_t>(index)];
-  ClickAt(o.x, o.y);
-  GameSteps(1);
-  return WindowVisible("wnd_puzzle") && world.puzzle.name == name;
-}
-
-void ClickInPuzzle(float dx, float dy) {
-  ClickAt(kAreaX + dx, kAreaY + dy);
-  GameSteps(1);
-}
-
-void CloseBeside() {
-  ClickAt(60.0f, 60.0f);
-  GameSteps(1);
-}
-
-int KeysOf(std::string_view name) {
-  int n = 0;
-  const std::string prefix = PuzzleKeyPrefix(name);
-  for (const TIniSection& s : IniDocument().sections)
-    if (s.name == QuestSection())
-      for (const TIniKey& k : s.keys) n += k.name.starts_with(prefix) ? 1 : 0;
-  return n;
-}
-
 // The casket: inert without its ring, then turned by the shortest way found
 // above, closed half way and resumed where it was left.
 void CasketPlayed() {
@@ -234,14 +204,14 @@ void CasketPlayed() {
     ClickInPuzzle(375.0f + side * kRadius[ring], 250.0f);
     if (i == 1) {
       const int kept = QuestNumber("puzzle_q_casket_ring");
-      CloseBeside();
+      ClosePuzzleBeside();
       ASSERT_TRUE(OpenPuzzleByClick("q_casket"));
       EXPECT_EQ(QuestNumber("puzzle_q_casket_ring"), kept);
     }
   }
   GameSteps(510);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_casket"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_casket"), 0);
   EXPECT_GE(FindInventoryEntry("coal_holder"), 0);
   EXPECT_GE(FindSceneObject("q_cas2"), 0);
   EXPECT_LT(FindSceneObject("q_casket"), 0);
@@ -278,7 +248,7 @@ void SkullPlayed() {
   borax();
   burner();
   EXPECT_EQ(QuestNumber("puzzle_q_skull_alloy"), SkullMould::kGood);
-  CloseBeside();
+  ClosePuzzleBeside();
   ASSERT_TRUE(OpenPuzzleByClick("q_skull"));
   lever();
   dipper();
@@ -294,7 +264,7 @@ void SkullPlayed() {
   EXPECT_GT(QuestNumber("puzzle_q_skull_t_post"), 0);
   GameSteps(510);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_skull"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_skull"), 0);
   EXPECT_GE(FindInventoryEntry("silver_skull_amulet"), 0);
   EXPECT_LT(FindSceneObject("q_skull"), 0);
 }
@@ -310,7 +280,7 @@ void PanelPlayed() {
   EXPECT_FALSE(gui_get("btn_skip")->visible) << "no skipping before the bulb";
   HoldItem("light_bulb");
   ClickInPuzzle(40.0f, 40.0f);
-  CloseBeside();
+  ClosePuzzleBeside();
   SetQuestNumber("puzzle_q_cpanel_bulb", ControlPanel::kLastCode + 7);
   ASSERT_TRUE(OpenPuzzleByClick("q_cpanel"));
   GameSteps(1);
@@ -321,7 +291,7 @@ void PanelPlayed() {
                   85.0f + 110.0f * static_cast<float>(tile / 3) + 55.0f);
   GameSteps(510);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_cpanel"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_cpanel"), 0);
   EXPECT_GE(FindSceneObject("q_chisel"), 0);
   EXPECT_GE(FindSceneObject("q_engine"), 0);
   EXPECT_LT(FindSceneObject("q_cpanel"), 0);

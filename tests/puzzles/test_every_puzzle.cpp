@@ -17,6 +17,7 @@
 #include "support/closeup_walk.h"
 #include "support/input.h"
 #include "support/loaded_game.h"
+#include "support/puzzle_walk.h"
 #include "ui/gui.h"
 #include "world/inventory.h"
 #include "world/object_list.h"
@@ -26,9 +27,6 @@
 namespace {
 
 class EveryPuzzle : public LoadedGame {};
-
-constexpr float kAreaX = 137.0f;
-constexpr float kAreaY = 94.0f;
 
 struct PuzzlePlace {
   std::string level;
@@ -79,33 +77,15 @@ std::vector<std::string> PiecesOf(std::string_view name) {
   return {};
 }
 
-int KeysOf(std::string_view name) {
-  int n = 0;
-  const std::string prefix = PuzzleKeyPrefix(name);
-  for (const TIniSection& s : IniDocument().sections)
-    if (s.name == QuestSection())
-      for (const TIniKey& k : s.keys) n += k.name.starts_with(prefix) ? 1 : 0;
-  return n;
-}
-
-bool OpenByClick(std::string_view name) {
-  const int index = FindSceneObject(name);
-  if (index < 0) return false;
-  const SceneObject& o = world.objects[static_cast<std::size_t>(index)];
-  ClickAt(o.x, o.y);
-  GameSteps(1);
-  return WindowVisible("wnd_puzzle") && world.puzzle.name == name;
-}
-
 // Holds the piece over the puzzle and clicks across it, as a player looking
 // for where it goes would, until the puzzle takes it.
 bool FitPiece(std::string_view name, std::string_view piece) {
   HoldItem(piece);
   for (float dy = 25.0f; dy < 480.0f; dy += 50.0f) {
     for (float dx = 25.0f; dx < 750.0f; dx += 50.0f) {
-      if (!WindowVisible("wnd_puzzle") && !OpenByClick(name)) return false;
+      if (!WindowVisible("wnd_puzzle") && !OpenPuzzleByClick(name)) return false;
       if (HeldItemIndex() < 0) HoldItem(piece);
-      ClickAt(kAreaX + dx, kAreaY + dy);
+      ClickAt(kPuzzleX + dx, kPuzzleY + dy);
       GameSteps(1);
       if (FindInventoryEntry(piece) < 0) return true;
     }
@@ -128,17 +108,17 @@ void SkipIt(const PuzzlePlace& place) {
     ASSERT_TRUE(EnsureQuestObject(place.name, "puzzle"));
   }
   for (const char* clue : {"numbers", "death"}) world.diary.pages.append(clue);
-  ASSERT_TRUE(OpenByClick(place.name));
+  ASSERT_TRUE(OpenPuzzleByClick(place.name));
   for (const std::string& piece : PiecesOf(place.name))
     EXPECT_TRUE(FitPiece(place.name, piece)) << piece << " has no place in the puzzle";
   if (!WindowVisible("wnd_puzzle")) {
-    ASSERT_TRUE(OpenByClick(place.name));
+    ASSERT_TRUE(OpenPuzzleByClick(place.name));
   }
   ClickAt(60.0f, 60.0f);  // beside it: the player leaves it to charge
   GameSteps(1);
   ASSERT_FALSE(WindowVisible("wnd_puzzle"));
   SetQuestNumber(PuzzleKeyPrefix(place.name) + "skip", 11990);
-  ASSERT_TRUE(OpenByClick(place.name));
+  ASSERT_TRUE(OpenPuzzleByClick(place.name));
   GameSteps(20);
   ASSERT_TRUE(gui_get("btn_skip")->visible);
   ASSERT_FALSE(gui_get("btn_skip")->disabled) << "the bar is full";
@@ -146,7 +126,7 @@ void SkipIt(const PuzzlePlace& place) {
   ClickAt(687.0f + 64.0f, 578.0f + 16.0f);
   GameSteps(2);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf(place.name), 0);
+  EXPECT_EQ(PuzzleKeysLeft(place.name), 0);
   EXPECT_NE(WorldSeen(), before) << "the skip handed out nothing";
   const int left = FindSceneObject(place.name);
   if (left >= 0) {

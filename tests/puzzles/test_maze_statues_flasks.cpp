@@ -20,6 +20,7 @@
 #include "support/closeup_walk.h"
 #include "support/input.h"
 #include "support/loaded_game.h"
+#include "support/puzzle_walk.h"
 #include "ui/gui.h"
 #include "world/inventory.h"
 #include "world/scene.h"
@@ -136,34 +137,9 @@ TEST(DesignedPuzzleRules, KeptBoardsThatCannotBeReadStartAgain) {
 
 class DesignedPuzzles : public LoadedGame {};
 
-constexpr float kLeft = 137.0f;
-constexpr float kTop = 94.0f;
-
 void Tap(float dx, float dy, int frames = 1) {
-  ClickAt(kLeft + dx, kTop + dy);
+  ClickAt(kPuzzleX + dx, kPuzzleY + dy);
   GameSteps(frames);
-}
-
-bool Open(std::string_view name) {
-  const int index = FindSceneObject(name);
-  if (index < 0) return false;
-  ClickAt(world.objects[static_cast<std::size_t>(index)].x, world.objects[static_cast<std::size_t>(index)].y);
-  GameSteps(1);
-  return WindowVisible("wnd_puzzle") && world.puzzle.name == name;
-}
-
-void CloseBeside() {
-  ClickAt(60.0f, 60.0f);
-  GameSteps(1);
-}
-
-int KeysLeft(std::string_view name) {
-  const std::string prefix = PuzzleKeyPrefix(name);
-  int n = 0;
-  for (const TIniSection& s : IniDocument().sections)
-    if (s.name == QuestSection())
-      for (const TIniKey& k : s.keys) n += k.name.starts_with(prefix) ? 1 : 0;
-  return n;
 }
 
 void Supply(const char* item, float dx, float dy) {
@@ -178,7 +154,7 @@ void MazePlayed() {
   SetQuestNumber("puzzle_q_mball_bx", 9);
   SetQuestNumber("puzzle_q_mball_anim", 7);
   IniWriteString(QuestSection(), "puzzle_q_mball_c", "nan");
-  ASSERT_TRUE(Open("q_mball"));
+  ASSERT_TRUE(OpenPuzzleByClick("q_mball"));
   EXPECT_EQ(QuestNumber("puzzle_q_mball_bx"), 0);
   EXPECT_EQ(QuestNumber("puzzle_q_mball_anim"), 0);
   Tap(540.0f, 300.0f);
@@ -202,8 +178,8 @@ void MazePlayed() {
     if (!closed && std::abs(expect.x - before.x) + std::abs(expect.y - before.y) >= 2) {
       GameSteps(8);  // a cell on, mid-roll
       ASSERT_NE(QuestNumber("puzzle_q_mball_anim"), 0);
-      CloseBeside();
-      ASSERT_TRUE(Open("q_mball"));
+      ClosePuzzleBeside();
+      ASSERT_TRUE(OpenPuzzleByClick("q_mball"));
       closed = true;
     }
     for (int n = 0; n < 80 && QuestNumber("puzzle_q_mball_anim") != 0; ++n) GameSteps(1);
@@ -212,7 +188,7 @@ void MazePlayed() {
   EXPECT_TRUE(closed);
   GameSteps(510);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysLeft("q_mball"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_mball"), 0);
   EXPECT_GE(FindInventoryEntry("energy_crystal"), 0);
   EXPECT_LT(FindSceneObject("q_mball"), 0);
 }
@@ -224,14 +200,14 @@ void StatuettesPlayed() {
   EnterLevelForWalk("hallway");
   SetQuestNumber("puzzle_q_statuettes_field", 11234);
   SetQuestNumber("puzzle_q_statuettes_znak", 40);
-  ASSERT_TRUE(Open("q_statuettes"));
+  ASSERT_TRUE(OpenPuzzleByClick("q_statuettes"));
   EXPECT_EQ(QuestNumber("puzzle_q_statuettes_field"), StatuetteRow::kStartField);
   EXPECT_EQ(QuestNumber("puzzle_q_statuettes_znak"), 0);
   for (const char* item : {"left_face_half", "right_face_half"}) Supply(item, 375.0f, 120.0f);
   Tap(95.0f, 350.0f);
   EXPECT_EQ(QuestNumber("puzzle_q_statuettes_znak"), 0) << "the eagle is still missing";
-  CloseBeside();
-  ASSERT_TRUE(Open("q_statuettes"));
+  ClosePuzzleBeside();
+  ASSERT_TRUE(OpenPuzzleByClick("q_statuettes"));
   Supply("missing_statuette", 375.0f, 120.0f);
   GameSteps(100);
   Tap(95.0f, 350.0f);
@@ -247,7 +223,7 @@ void StatuettesPlayed() {
   }
   GameSteps(505);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysLeft("q_statuettes"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_statuettes"), 0);
   EXPECT_GE(FindSceneObject("q_wall"), 0);
   EXPECT_GE(FindSceneObject("q_spell"), 0);
   EXPECT_LT(FindSceneObject("q_mwall"), 0);
@@ -261,7 +237,7 @@ void FlasksPlayed() {
   AddSceneObject("q_liquid", "puzzle", 680.0f, 560.0f);
   SetQuestNumber("puzzle_q_liquid_big", 6);
   SetQuestNumber("puzzle_q_liquid_mid", 5);
-  ASSERT_TRUE(Open("q_liquid"));
+  ASSERT_TRUE(OpenPuzzleByClick("q_liquid"));
   EXPECT_EQ(QuestNumber("puzzle_q_liquid_big"), 8);
   EXPECT_EQ(QuestNumber("puzzle_q_liquid_mid"), 0);
   const float flask_x[3] = {195.0f, 380.0f, 555.0f};
@@ -279,15 +255,15 @@ void FlasksPlayed() {
     Tap(flask_x[way[i] % 3], 340.0f, 20);
     expect.Pour(way[i] / 3, way[i] % 3);
     if (i == 3) {
-      CloseBeside();
-      ASSERT_TRUE(Open("q_liquid"));
+      ClosePuzzleBeside();
+      ASSERT_TRUE(OpenPuzzleByClick("q_liquid"));
     }
     EXPECT_EQ(QuestNumber("puzzle_q_liquid_big"), expect.measures[0]);
     EXPECT_EQ(QuestNumber("puzzle_q_liquid_mid"), expect.measures[1]);
   }
   GameSteps(505);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysLeft("q_liquid"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_liquid"), 0);
   EXPECT_GE(FindInventoryEntry("scroll_of_dispel"), 0);
   const int index = FindSceneObject("q_liquid");
   ASSERT_GE(index, 0);

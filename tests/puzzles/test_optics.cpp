@@ -15,6 +15,7 @@
 #include "support/closeup_walk.h"
 #include "support/input.h"
 #include "support/loaded_game.h"
+#include "support/puzzle_walk.h"
 #include "ui/gui.h"
 #include "world/scene.h"
 #include "world/world.h"
@@ -22,43 +23,6 @@
 namespace {
 
 class Optics : public LoadedGame {};
-
-constexpr float kAreaX = 137.0f;
-constexpr float kAreaY = 94.0f;
-
-bool OpenPuzzleByClick(std::string_view name) {
-  const int index = FindSceneObject(name);
-  if (index < 0) return false;
-  const SceneObject& o = world.objects[static_cast<std::size_t>(index)];
-  ClickAt(o.x, o.y);
-  GameSteps(1);
-  return WindowVisible("wnd_puzzle") && world.puzzle.name == name;
-}
-
-void CloseBeside() {
-  ClickAt(60.0f, 60.0f);
-  GameSteps(1);
-}
-
-int KeysOf(std::string_view name) {
-  int n = 0;
-  const std::string prefix = PuzzleKeyPrefix(name);
-  for (const TIniSection& s : IniDocument().sections)
-    if (s.name == QuestSection())
-      for (const TIniKey& k : s.keys) n += k.name.starts_with(prefix) ? 1 : 0;
-  return n;
-}
-
-int CountObjects(std::string_view name) {
-  int n = 0;
-  for (const SceneObject& o : world.objects) n += o.name == name ? 1 : 0;
-  return n;
-}
-
-void ClickInPuzzle(float dx, float dy) {
-  ClickAt(kAreaX + dx, kAreaY + dy);
-  GameSteps(1);
-}
 
 // --- The boat's ring lock ---------------------------------------------------------------------
 
@@ -106,7 +70,7 @@ void BoatGathered() {
   PressBoat(C1Down);
   PressBoat(R3Left);
   EXPECT_EQ(BoatBoard(), "gooog" "ooogo" "og.oo" "ogogg" "goooo");
-  CloseBeside();
+  ClosePuzzleBeside();
   ASSERT_TRUE(OpenPuzzleByClick("q_boat"));
   EXPECT_EQ(BoatBoard(), "gooog" "ooogo" "og.oo" "ogogg" "goooo") << "the board is kept";
   PressBoat(R3Right);
@@ -118,7 +82,7 @@ void BoatGathered() {
   EXPECT_EQ(BoatBoard(), "ooooo" "ogggo" "og.go" "ogggo" "ooooo") << "inert during the sparks";
   GameSteps(500);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_boat"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_boat"), 0);
   EXPECT_GE(FindInventoryEntry("fish"), 0);
   EXPECT_GE(FindInventoryEntry("chand2"), 0);
   EXPECT_EQ(CountObjects("q_bopen"), 1);
@@ -130,7 +94,7 @@ void BoatGathered() {
 void BoatHandEdited() {
   EnterLevelForWalk("bridge");
   ASSERT_TRUE(OpenPuzzleByClick("q_boat"));
-  CloseBeside();
+  ClosePuzzleBeside();
   for (const auto& [key, value] : {std::pair{"field_0_1", 123}, {"field_2_2", 0xFF4400},
                                   {"field_1_0", 0x44FF00}}) {
     const std::string word = std::string("puzzle_q_boat_") + key;
@@ -138,7 +102,7 @@ void BoatHandEdited() {
     SetQuestNumber(word, value);
     ASSERT_TRUE(OpenPuzzleByClick("q_boat"));
     EXPECT_EQ(BoatBoard(), kBoatStart) << key;
-    CloseBeside();
+    ClosePuzzleBeside();
     SetQuestNumber(word, old);
   }
 }
@@ -150,8 +114,8 @@ void BoatHandEdited() {
 void DragKnob(int from, int to) {
   auto point_at = [](int k) {
     const float t = static_cast<float>(k - 40) * std::numbers::pi_v<float> / 180.0f;
-    EngineSetCursorLogical(kAreaX + 348.0f + 252.0f * std::cos(t),
-                           kAreaY + 72.0f + 4.5f * static_cast<float>(k));
+    EngineSetCursorLogical(kPuzzleX + 348.0f + 252.0f * std::cos(t),
+                           kPuzzleY + 72.0f + 4.5f * static_cast<float>(k));
   };
   point_at(from);
   SendButtonDown();
@@ -188,7 +152,7 @@ void SpyglassFocused() {
   for (int i : {0, 1, 2}) ClickSwitch(i);
   DragKnob(0, 80);
   EXPECT_EQ(QuestNumber("puzzle_q_spyglass_t_post"), 0) << "the blue shutter is closed";
-  CloseBeside();
+  ClosePuzzleBeside();
   ASSERT_TRUE(OpenPuzzleByClick("q_spyglass"));
   EXPECT_TRUE(QuestFlag("puzzle_q_spyglass_s2")) << "the switches are kept";
   ClickSwitch(1);
@@ -200,7 +164,7 @@ void SpyglassFocused() {
   EXPECT_GT(QuestNumber("puzzle_q_spyglass_t_post"), 0);
   GameSteps(500);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_spyglass"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_spyglass"), 0);
   EXPECT_EQ(CountObjects("csymbol_green"), 1);
   EXPECT_EQ(CountObjects("q_spyglass"), 0);
 }
@@ -227,11 +191,11 @@ void MoonCaught() {
   EXPECT_TRUE(QuestFlag("puzzle_q_moon_cube"));
   EXPECT_EQ(CountObjects("q_cub"), 1);
 
-  EngineSetCursorLogical(kAreaX + 537.0f, kAreaY + 213.0f);
+  EngineSetCursorLogical(kPuzzleX + 537.0f, kPuzzleY + 213.0f);
   SendButtonDown();
   GameSteps(100);
   // Towards the moon's corner (600, 755) of the sky: 952 frames away.
-  EngineSetCursorLogical(kAreaX + 537.0f + 62.0f, kAreaY + 213.0f + 78.0f);
+  EngineSetCursorLogical(kPuzzleX + 537.0f + 62.0f, kPuzzleY + 213.0f + 78.0f);
   GameSteps(951);
   EXPECT_EQ(QuestNumber("puzzle_q_moon_t_post"), 0);
   GameSteps(1);
@@ -239,11 +203,11 @@ void MoonCaught() {
   GameSteps(1);
   EXPECT_GT(QuestNumber("puzzle_q_moon_t_post"), 0) << "the moon found at the 952nd frame";
   GameSteps(100);
-  CloseBeside();
+  ClosePuzzleBeside();
   ASSERT_TRUE(OpenPuzzleByClick("q_moon"));
   GameSteps(420);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_moon"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_moon"), 0);
   EXPECT_EQ(FindInventoryEntry("charged_cube") >= 0, true);
   EXPECT_EQ(CountObjects("q_cub"), 0);
   EXPECT_EQ(CountObjects("q_moon"), 0);

@@ -16,6 +16,7 @@
 #include "support/closeup_walk.h"
 #include "support/input.h"
 #include "support/loaded_game.h"
+#include "support/puzzle_walk.h"
 #include "ui/gui.h"
 #include "world/scene.h"
 #include "world/world.h"
@@ -23,38 +24,6 @@
 namespace {
 
 class Puzzles : public LoadedGame {};
-
-constexpr float kAreaX = 137.0f;
-constexpr float kAreaY = 94.0f;
-
-bool OpenPuzzleByClick(std::string_view name) {
-  const int index = FindSceneObject(name);
-  if (index < 0) return false;
-  const SceneObject& o = world.objects[static_cast<std::size_t>(index)];
-  ClickAt(o.x, o.y);
-  GameSteps(1);
-  return WindowVisible("wnd_puzzle") && world.puzzle.name == name;
-}
-
-int KeysOf(std::string_view name) {
-  int n = 0;
-  const std::string prefix = PuzzleKeyPrefix(name);
-  for (const TIniSection& s : IniDocument().sections)
-    if (s.name == QuestSection())
-      for (const TIniKey& k : s.keys) n += k.name.starts_with(prefix) ? 1 : 0;
-  return n;
-}
-
-int CountObjects(std::string_view name) {
-  int n = 0;
-  for (const SceneObject& o : world.objects) n += o.name == name ? 1 : 0;
-  return n;
-}
-
-void ClickInPuzzle(float dx, float dy) {
-  ClickAt(kAreaX + dx, kAreaY + dy);
-  GameSteps(1);
-}
 
 // A puzzle left unplayed: it shows, closes beside and resumes, and its skip
 // bar fills, is kept as hundredths and ends the puzzle with the reward.
@@ -88,7 +57,7 @@ void FrameRules() {
   ClickAt(687.0f + 64.0f, 578.0f + 16.0f);
   GameSteps(2);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_moon"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_moon"), 0);
   EXPECT_EQ(QuestNumber("puzzle_q_moonlight_skip"), 5);
   EXPECT_GE(FindInventoryEntry("charged_cube"), 0);
   EXPECT_LT(FindSceneObject("q_moon"), 0);
@@ -117,7 +86,7 @@ void CasePlayed() {
   ASSERT_TRUE(OpenPuzzleByClick("q_case"));
   GameSteps(420);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_case"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_case"), 0);
   EXPECT_EQ(CountObjects("q_axe"), 1);
   EXPECT_EQ(CountObjects("q_case2"), 1);
   EXPECT_EQ(CountObjects("q_case"), 0);
@@ -140,15 +109,15 @@ void CubePlayed() {
   for (const auto& [a, b] : presses) ClickInPuzzle(180.0f + 100.0f * a + 42.0f, 50.0f + 100.0f * b + 42.0f);
   GameSteps(510);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_cube"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_cube"), 0);
   EXPECT_EQ(CountObjects("q_rs"), 1);
   EXPECT_EQ(CountObjects("q_cube"), 0);
 }
 
 // Drags the hand of a clock by whole steps, the mouse a step ahead of it.
 void DragDial(int dial, int steps) {
-  const float cx = kAreaX + (dial == 0 ? 200.0f : dial == 1 ? 550.0f : 375.0f);
-  const float cy = kAreaY + (dial == 2 ? 330.0f : 180.0f);
+  const float cx = kPuzzleX + (dial == 0 ? 200.0f : dial == 1 ? 550.0f : 375.0f);
+  const float cy = kPuzzleY + (dial == 2 ? 330.0f : 180.0f);
   const char* key = dial == 0 ? "puzzle_q_clocks_c1" : dial == 1 ? "puzzle_q_clocks_c2"
                                                                   : "puzzle_q_clocks_c3";
   auto point_at = [&](int degrees) {
@@ -190,7 +159,7 @@ void ClocksPlayed() {
   DragDial(2, -10);
   GameSteps(510);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_clocks"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_clocks"), 0);
   EXPECT_GE(FindInventoryEntry("ankh"), 0);
   EXPECT_EQ(CountObjects("q_topen"), 1);
 }
@@ -213,7 +182,7 @@ void PicturePlayed() {
   }
   GameSteps(500);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_picture"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_picture"), 0);
   EXPECT_GE(FindInventoryEntry("punched_card"), 0);
   EXPECT_EQ(CountObjects("q_picture"), 0);
 }
@@ -236,7 +205,7 @@ void CodePlayed() {
   ClickInPuzzle(375.0f, 440.0f);
   GameSteps(505);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_code"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_code"), 0);
   EXPECT_EQ(CountObjects("q_letter"), 1);
   EXPECT_EQ(CountObjects("q_code"), 0);
 }
@@ -279,7 +248,7 @@ void RopesPlayed() {
   EXPECT_GT(QuestNumber("puzzle_q_ropes_t_post"), 0);
   GameSteps(500);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_ropes"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_ropes"), 0);
   EXPECT_GE(FindInventoryEntry("sugar"), 0);
 }
 

@@ -12,6 +12,7 @@
 #include "support/closeup_walk.h"
 #include "support/input.h"
 #include "support/loaded_game.h"
+#include "support/puzzle_walk.h"
 #include "ui/gui.h"
 #include "world/inventory.h"
 #include "world/object_list.h"
@@ -21,37 +22,6 @@
 namespace {
 
 class TrackPuzzles : public LoadedGame {};
-
-constexpr float kAreaX = 137.0f;
-constexpr float kAreaY = 94.0f;
-
-bool OpenPuzzleByClick(std::string_view name) {
-  const int index = FindSceneObject(name);
-  if (index < 0) return false;
-  const SceneObject& o = world.objects[static_cast<std::size_t>(index)];
-  ClickAt(o.x, o.y);
-  GameSteps(1);
-  return WindowVisible("wnd_puzzle") && world.puzzle.name == name;
-}
-
-void CloseBeside() {
-  ClickAt(60.0f, 60.0f);
-  GameSteps(1);
-}
-
-int KeysOf(std::string_view name) {
-  int n = 0;
-  const std::string prefix = PuzzleKeyPrefix(name);
-  for (const TIniSection& s : IniDocument().sections)
-    if (s.name == QuestSection())
-      for (const TIniKey& k : s.keys) n += k.name.starts_with(prefix) ? 1 : 0;
-  return n;
-}
-
-void ClickInPuzzle(float dx, float dy) {
-  ClickAt(kAreaX + dx, kAreaY + dy);
-  GameSteps(1);
-}
 
 void PressBugButton(int i, int times) {
   for (int n = 0; n < times; ++n) ClickInPuzzle(655.0f, 115.0f + 90.0f * i);
@@ -77,7 +47,7 @@ void BugsPlayed() {
   PressBugButton(3, 1);
   EXPECT_EQ(BugPlace(3), 7);
   EXPECT_EQ(BugPlace(2), 2);
-  CloseBeside();
+  ClosePuzzleBeside();
   ASSERT_TRUE(OpenPuzzleByClick("q_bugs"));
   PressBugButton(0, 2);
   PressBugButton(1, 3);
@@ -88,7 +58,7 @@ void BugsPlayed() {
   EXPECT_EQ(BugPlace(0), 10) << "the buttons are dead during the sparks";
   GameSteps(500);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
-  EXPECT_EQ(KeysOf("q_bugs"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_bugs"), 0);
   EXPECT_GE(FindInventoryEntry("right_face_half"), 0);
   EXPECT_LT(FindSceneObject("q_bugs"), 0);
 }
@@ -111,7 +81,7 @@ void BugsWrapRound() {
   EXPECT_EQ(BugPlace(2), 4);
 }
 
-enum { kLeft, kRight, kDown, kUp };
+enum { kPuzzleX, kRight, kDown, kUp };
 
 void Key(int k) {
   const float x[] = {620.0f, 697.0f, 620.0f, 697.0f};
@@ -151,29 +121,29 @@ void TerminalPlayed() {
 
   // Fourteen commands that leave two dark cells; the fifteenth would light
   // the last but does not fit. The failed run restores the round's start.
-  RunProgram({kLeft, kDown, kRight, kUp, kLeft, kDown, kRight, kRight, kRight, kRight, kRight,
+  RunProgram({kPuzzleX, kDown, kRight, kUp, kPuzzleX, kDown, kRight, kRight, kRight, kRight, kRight,
               kRight, kRight, kRight, kUp});
   EXPECT_EQ(Round(), 0);
-  RunProgram({kLeft, kDown, kRight, kUp, kLeft, kDown, kRight, kUp});
+  RunProgram({kPuzzleX, kDown, kRight, kUp, kPuzzleX, kDown, kRight, kUp});
   EXPECT_EQ(Round(), 1);
   // Cleared while running: the run ends at once and the round starts again.
-  Key(kLeft);
+  Key(kPuzzleX);
   ClickInPuzzle(657.0f, 410.0f);
   ClearKey();
   GameSteps(100);
   EXPECT_EQ(Round(), 1);
-  CloseBeside();
+  ClosePuzzleBeside();
   ASSERT_TRUE(OpenPuzzleByClick("q_terminal"));
-  RunProgram({kRight, kDown, kLeft, kUp, kRight, kDown, kRight, kUp, kLeft});
+  RunProgram({kRight, kDown, kPuzzleX, kUp, kRight, kDown, kRight, kUp, kPuzzleX});
   EXPECT_EQ(Round(), 2);
-  RunProgram({kRight, kDown, kLeft, kUp, kRight, kDown, kLeft, kUp, kLeft});
+  RunProgram({kRight, kDown, kPuzzleX, kUp, kRight, kDown, kPuzzleX, kUp, kPuzzleX});
   EXPECT_EQ(Round(), 3);
   EXPECT_GT(QuestNumber("puzzle_q_terminal_t_post"), 0);
-  CloseBeside();
+  ClosePuzzleBeside();
   ASSERT_TRUE(OpenPuzzleByClick("q_terminal"));
   EXPECT_EQ(Round(), 3) << "reopened during the sparks, no round is set up";
   GameSteps(600);
-  EXPECT_EQ(KeysOf("q_terminal"), 0);
+  EXPECT_EQ(PuzzleKeysLeft("q_terminal"), 0);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
   EXPECT_EQ(world.levelName, "outro");
   EXPECT_EQ(world.tasks.get("task_gustav"), "done");
