@@ -36,7 +36,7 @@ IntroState& intro() { return cutscenes.intro; }
 // The storm: clouds drifting over the moor, and now and then lightning.
 void StormPage(float t) {
   DrawList.image("lev_bg1", 255, 0.0f, 0.0f);
-  DrawList.image("lev_castle", 255, 560.0f, 84.0f);
+  DrawList.image("lev_castle", 255, 560.0f, 112.0f);
   const float drift = std::fmod(t * 0.4f, 1400.0f);
   DrawList.image("lev_cloud", 200, -700.0f + drift, 10.0f);
   DrawList.image("lev_cloud", 160, 300.0f + drift * 0.6f, 90.0f);
