@@ -21,8 +21,8 @@ constexpr int kBloomFrames = 60;
 // The gas lamp: its tap handle is missing.
 void Lamp(CloseUp& z) {
   if (z.Flag("handle")) {
-    z.Draw("z_handle", 271, 142);
-    if (z.Clicked(271, 142, 80, 48) && CloseUp::HandEmpty()) {
+    z.Draw("z_handle", 216, 192);
+    if (z.Clicked(216, 192, 80, 48) && CloseUp::HandEmpty()) {
       sounds.play("gas");
       CloseUp::Add("q_dark", "inactive", 0, 0);
       z.Finish();

@@ -61,7 +61,7 @@ expect inventory.0.name == \"chand1\"
 expect quest_keys.zoomin_q_lamp_handle == \"TRUE\"
 tick 20
 screenshot lamp_fitted.png
-click 567 314
+click 512 368
 tick 2
 expect zoomin.open == false
 expect quest_keys.zoomin_q_lamp_handle missing
