@@ -42,12 +42,20 @@ void Stars(float x, float y) {
          Between(0.3f, 0.9f), Between(1.5f, 3.5f), Drift(2.0f), 0.01f, 0xFFD070, BLEND_ADD);
 }
 
-// A burst of one picture flying apart from a place: wood chips, flames.
-void Burst(std::string_view image, float x, float y, int count) {
-  for (int i = 0; i < count; ++i)
-    Emit(g_effects.particles, image, true, x + Between(-20.0f, 20.0f), y + Between(-15.0f, 15.0f),
-         Drift(Between(0.3f, 2.5f)), -Between(0.5f, 2.5f), Between(0.5f, 1.2f),
+// Chips flying from where the axe bit.
+void Chips(float x, float y) {
+  for (int i = 0; i < 40; ++i)
+    Emit(g_effects.particles, "p_wood", true, x + Between(-20.0f, 20.0f), y + Between(-15.0f, 15.0f),
+         Drift(Between(0.3f, 2.5f)), -Between(0.5f, 2.5f), Between(0.5f, 1.1f),
          Between(2.0f, 4.0f), Drift(3.0f), 0.0f, 0xFFFFFF, BLEND_NORMAL);
+}
+
+// Flames leaping up from a place, bright over whatever burns there already.
+void Flames(float x, float y) {
+  for (int i = 0; i < 60; ++i)
+    Emit(g_effects.particles, "p_fire", true, x + Between(-40.0f, 40.0f), y + Between(-10.0f, 30.0f),
+         Drift(Between(0.0f, 0.6f)), -Between(1.0f, 3.0f), Between(0.8f, 1.6f),
+         Between(2.5f, 4.5f), 0.0f, 0.01f, 0xFFD080, BLEND_ADD);
 }
 
 bool Has(std::string_view name) { return FindSceneObject(name) >= 0; }
@@ -168,7 +176,7 @@ bool Alley(Click& c) {
     } else if (c.Uses("sharp_axe")) {
       CloseTask("task_tree");
       sounds.play("axe");
-      Burst("p_wood", c.x, c.y, 40);
+      Chips(c.x, c.y);
       ShowSceneMessage("alley_q_path");
       // The tree cut in two takes the fallen tree's place.
       Remove("q_tree");
@@ -400,7 +408,7 @@ bool Hallway(Click& c) {
 bool Forge(Click& c) {
   if (c.Is("q_fire") && c.Uses("coal")) {
     c.Give("sphere_of_knowledge");
-    Burst("p_fire", c.x, c.y + 30.0f, 60);
+    Flames(c.x, c.y);
     CloseTask("task_fire");
     sounds.play("magic");
     return true;

@@ -90,7 +90,10 @@ void PlayUse(const Use& u) {
   for (const std::string& item : u.gives) EXPECT_TRUE(Carries(item)) << item;
   for (const std::string& name : u.added) {
     EXPECT_EQ(Count(name), 1) << name;
-    if (Here(name)) ExpectAtItsPlace(name);
+    // A photograph is on its way to the diary from the first tick.
+    const int index = FindSceneObject(name);
+    if (index >= 0 && world.objects[static_cast<std::size_t>(index)].kind != "ghost_catch")
+      ExpectAtItsPlace(name);
   }
   for (const std::string& name : u.removed) EXPECT_FALSE(Here(name)) << name;
   if (u.message != nullptr) {
@@ -143,6 +146,7 @@ TEST_F(Statics, ItemsTakenChangeThisLevelAndOthers) {
   Run(1280, 1024, false, [] {
     // The plain axe is close but not it: it goes back with a hint.
     Go("alley");
+    ClickObject("q_tree");  // the task to clear the road
     for (const char* object : {"q_gr", "q_tree"}) {
       HoldItem("axe");
       ClickObject(object);
