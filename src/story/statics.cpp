@@ -45,17 +45,17 @@ void Stars(float x, float y) {
 // Chips flying from where the axe bit.
 void Chips(float x, float y) {
   for (int i = 0; i < 40; ++i)
-    Emit(g_effects.particles, "p_wood", true, x + Between(-20.0f, 20.0f), y + Between(-15.0f, 15.0f),
-         Drift(Between(0.3f, 2.5f)), -Between(0.5f, 2.5f), Between(0.5f, 1.1f),
-         Between(2.0f, 4.0f), Drift(3.0f), 0.0f, 0xFFFFFF, BLEND_NORMAL);
+    Emit(g_effects.particles, "p_wood", true, x + Between(-20.0f, 20.0f),
+         y + Between(-15.0f, 15.0f), Drift(Between(0.3f, 2.5f)), -Between(0.5f, 2.5f),
+         Between(0.5f, 1.1f), Between(2.0f, 4.0f), Drift(3.0f), 0.0f, 0xFFFFFF, BLEND_NORMAL);
 }
 
 // Flames leaping up from a place, bright over whatever burns there already.
 void Flames(float x, float y) {
   for (int i = 0; i < 60; ++i)
-    Emit(g_effects.particles, "p_fire", true, x + Between(-40.0f, 40.0f), y + Between(-10.0f, 30.0f),
-         Drift(Between(0.0f, 0.6f)), -Between(1.0f, 3.0f), Between(0.8f, 1.6f),
-         Between(2.5f, 4.5f), 0.0f, 0.01f, 0xFFD080, BLEND_ADD);
+    Emit(g_effects.particles, "p_fire", true, x + Between(-40.0f, 40.0f),
+         y + Between(-10.0f, 30.0f), Drift(Between(0.0f, 0.6f)), -Between(1.0f, 3.0f),
+         Between(0.8f, 1.6f), Between(2.5f, 4.5f), 0.0f, 0.01f, 0xFFD080, BLEND_ADD);
 }
 
 bool Has(std::string_view name) { return FindSceneObject(name) >= 0; }
@@ -445,12 +445,12 @@ struct LevelRules {
 };
 
 constexpr LevelRules kLevels[] = {
-    {"hotel", Hotel},       {"alley", Alley},         {"bridge", Bridge},
-    {"crossroad", Crossroad}, {"gates", Gates},       {"cemetery", Cemetery},
-    {"lodge", Lodge},       {"crypt", Crypt},         {"passage", Passage},
-    {"basement", Basement}, {"library", Library},     {"stairs", Stairs},
-    {"hall", Hall},         {"kitchen", Kitchen},     {"hallway", Hallway},
-    {"forge", Forge},       {"stonehenge", Stonehenge}, {"hroom", Hroom},
+    {"hotel", Hotel},         {"alley", Alley},           {"bridge", Bridge},
+    {"crossroad", Crossroad}, {"gates", Gates},           {"cemetery", Cemetery},
+    {"lodge", Lodge},         {"crypt", Crypt},           {"passage", Passage},
+    {"basement", Basement},   {"library", Library},       {"stairs", Stairs},
+    {"hall", Hall},           {"kitchen", Kitchen},       {"hallway", Hallway},
+    {"forge", Forge},         {"stonehenge", Stonehenge}, {"hroom", Hroom},
 };
 
 bool IsGustavPhotograph(std::string_view name) {

@@ -217,9 +217,9 @@ TEST_F(Statics, ObjectsThatGiveWithoutAnItemGiveOnce) {
       const char* object;
       const char* gives;  // the object it adds
     };
-    for (const Twice& t : {Twice{"kitchen", "q_pot1", "q_seeds"},
-                           Twice{"stonehenge", "q_stone", "q_hook"},
-                           Twice{"crypt", "q_pot1", "q_urn"}, Twice{"library", "q_brick", "q_stairs"}}) {
+    for (const Twice& t :
+         {Twice{"kitchen", "q_pot1", "q_seeds"}, Twice{"stonehenge", "q_stone", "q_hook"},
+          Twice{"crypt", "q_pot1", "q_urn"}, Twice{"library", "q_brick", "q_stairs"}}) {
       SCOPED_TRACE(t.object);
       Go(t.level);
       ClickObject(t.object);
