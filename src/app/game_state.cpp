@@ -19,6 +19,7 @@
 #include "res/strings.h"
 #include "story/closeup.h"
 #include "story/level_script.h"
+#include "story/statics.h"
 #include "story/story.h"
 #include "world/scene.h"
 #include "ui/gui.h"
@@ -46,6 +47,7 @@ void ResetGameState() {
   ResetWorld();
   ResetCloseUps();
   ResetLevelScripts();
+  ResetStaticEffects();
   ResetPuzzles();
   ResetShell();
   ResetFrame();

@@ -145,8 +145,8 @@ void Interaction() {
       if (!MouseOverObject(o)) continue;
       SetCursor(kind == "cstatic" ? Cursor::Hand : Cursor::Action);
       if (!Clicked()) continue;
-      // The quest takes the click (and a fitting held item) or leaves it to
-      // the inventory as a wrong use.
+      // The quest takes the click: a fitting held item is used, any other
+      // stays at the mouse.
       if (g_story.quest != nullptr) g_story.quest(index);
       return;
     }
