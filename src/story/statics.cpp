@@ -153,6 +153,9 @@ bool Alley(Click& c) {
         c.Hint("alley_q_gr2");
         return true;
       }
+    } else if (c.Empty()) {
+      ShowSceneMessage("alley_q_gr3");  // no longer missing its handle
+      return true;
     } else if (!Has("q_sharp") && c.Uses("axe")) {
       // The level script turns the stone and hands out the sharp axe.
       CloseTask("task_house");
