@@ -292,10 +292,13 @@ void Landed(const Fall& f) {
   if (Is("alley")) {
     AddSceneObject("q_pumpkin3", "inactive", 860.0f, 590.0f);
     AddSceneObject("q_bench", "zoomin", 860.0f, 575.0f);
-    for (int i = 0; i < 14; ++i)
-      Emit(g_script.effects, "p_pump", false, f.x1 + Jitter(20), f.y1 - 10.0f, Jitter(30) / 8.0f,
-           -2.0f - RandomFloat() * 3.0f, 0.5f + RandomFloat() * 0.5f, 3.0f, Jitter(10), 0.0f,
+    // The pieces burst up and rain back down.
+    for (int i = 0; i < 14 && g_script.effects.count < MAX_PARTICLES; ++i) {
+      Emit(g_script.effects, "p_pump", true, f.x1 + Jitter(20), f.y1 - 10.0f, Jitter(30) / 8.0f,
+           -3.0f - RandomFloat() * 3.0f, 0.5f + RandomFloat() * 0.5f, 4.0f, Jitter(10), 0.0f,
            0xFFFFFF, BLEND_NORMAL);
+      g_script.effects.p[static_cast<std::size_t>(g_script.effects.count - 1)].gravity = 0.25f;
+    }
   } else {
     AddSceneObject("q_com2", "inactive", f.x1, f.y1);
   }
@@ -392,11 +395,11 @@ void Grindstone() {
   world.interactive = false;
   const float x = 380.0f, y = 560.0f;  // the grindstone
   const float stroke = std::sin(static_cast<float>(g_script.sharpen) / 12.0f) * 12.0f;
-  DrawList.scaled_image("axe", 255, x + 30.0f + stroke, y - 40.0f, -30.0f, 0.8f, 0.8f);
-  if (g_script.sharpen % 3 == 0)
-    Emit(g_script.effects, "p_glint", false, x + 18.0f + stroke, y - 30.0f,
-         1.0f + RandomFloat() * 3.0f, -1.5f - RandomFloat() * 2.5f, 0.15f + RandomFloat() * 0.2f,
-         8.0f, Jitter(10), 0.0f, 0xFFE0A0, BLEND_ADD);
+  DrawList.scaled_image("axe", 255, x + 40.0f + stroke, y - 50.0f, -30.0f, 1.1f, 1.1f);
+  if (g_script.sharpen % 2 == 0)
+    Emit(g_script.effects, "p_glint", false, x + 16.0f + stroke, y - 34.0f,
+         1.5f + RandomFloat() * 3.0f, -2.0f - RandomFloat() * 3.0f, 0.3f + RandomFloat() * 0.3f,
+         7.0f, Jitter(10), -0.004f, 0xFFE0A0, BLEND_ADD);
   if (++g_script.sharpen >= kSharpenFrames) {
     g_script.sharpen = 0;
     RemoveSceneObject(marker);
@@ -411,13 +414,17 @@ void Grindstone() {
 // the bare wall behind.
 void OpeningWall() {
   const int marker = FindSceneObject("q_open");
-  if (marker < 0) return;
+  if (marker < 0) {
+    // The rail sits over the closed wall's panels.
+    if (FindSceneObject("q_mwall") >= 0) DrawList.image("lev_top", 255, 0.0f, 0.0f);
+    return;
+  }
   world.interactive = false;
   if (g_script.wall == 0) sounds.play("gears");
   const float k = static_cast<float>(g_script.wall) / kWallFrames;
   const auto alpha = static_cast<uint8_t>(255.0f * (1.0f - k * k));
   DrawList.scaled_image("q_mwall", alpha, 512.0f, 300.0f - 200.0f * k, 0.0f, 1.0f, 1.0f);
-  if (HasPicture("lev_top")) DrawList.image("lev_top", alpha, 0.0f, -120.0f * k);
+  DrawList.image("lev_top", alpha, 0.0f, -200.0f * k);
   if (++g_script.wall >= kWallFrames) {
     g_script.wall = 0;
     RemoveSceneObject(marker);
