@@ -347,7 +347,8 @@ constexpr GhostPhoto kGhostPhotos[] = {
 // diary, if open, is shut so the photograph can fly into it, and the ghost's
 // task begins.
 void GhostPhotograph() {
-  if (gui_modal != -1) return;
+  // The camera waits while a sequence holds the level.
+  if (gui_modal != -1 || !world.interactive) return;
   for (const GhostPhoto& g : kGhostPhotos) {
     if (!Is(g.level)) continue;
     const int ghost = FindSceneObject(g.ghost);
