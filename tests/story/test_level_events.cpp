@@ -136,9 +136,13 @@ void ClickApparition(float x) {
 }
 
 void Apparitions() {
-  // Leaving the crossroad while she shows and coming back shows her again.
+  // The ghost waiting at the crossroad is met on the way in.
   EnterLevelForWalk("crossroad");
-  if (!Has("q_shade")) AddSceneObject("q_shade", "inactive", 0, 0);
+  EXPECT_FALSE(Has("q_shade"));
+  EXPECT_EQ(world.popup.key, "crossroad_q_shade");
+  EXPECT_EQ(world.tasks.get("task_cemetery"), "main");
+  // Leaving while she shows and coming back shows her again.
+  AddSceneObject("q_shade", "inactive", 0, 0);
   GameSteps(30);
   LeaveAndReturn("crossroad", "bridge");
   ASSERT_TRUE(Has("q_shade"));
@@ -146,8 +150,6 @@ void Apparitions() {
   EXPECT_FALSE(world.interactive);
   ClickApparition(560);
   EXPECT_FALSE(Has("q_shade"));
-  EXPECT_EQ(world.popup.key, "crossroad_q_shade");
-  EXPECT_EQ(world.tasks.get("task_cemetery"), "main");
 
   EnterLevelForWalk("cemetery");
   if (!Has("q_crypt")) AddSceneObject("q_crypt", "area", 518, 350);
