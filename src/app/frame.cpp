@@ -193,8 +193,7 @@ void ActivateCallback(bool focused) {
     SetCaption(shell.window_title + " " + game_strings.get("paused"));
     LogLine("FOCUS LOST", true);
     const std::string& level = world.levelName;
-    const bool over_level = WindowVisible("wnd_game") && level != "intro" && level != "outro" &&
-                            level != "credits";
+    const bool over_level = WindowVisible("wnd_game") && !IsStoryScreen(level);
     if ((over_level || WindowVisible("wnd_ho")) && !WindowVisible("wnd_opt") && EngineRunning()) {
       // The engine stops drawing while paused: the paused picture is drawn
       // and shown now and stays on screen.

@@ -68,10 +68,13 @@ def menu_and_back(with_options):
 
 
 def walking_script(game_dir, rounds):
-    """From the crossroad: rounds through the cemetery and the lodge (the
-    glove is taken on the first), each back through the menu, then the bridge
-    with its stick and on to the hotel and back and forth."""
+    """From the crossroad, once its ghost is let go: rounds through the
+    cemetery and the lodge (the glove is taken on the first), each back
+    through the menu, then the bridge with its stick and on to the hotel and
+    back and forth."""
     lines = ["tick 601", "click 512 536", "tick 70", "expect level == \"crossroad\""]
+    # The ghost waiting at the crossroad holds the level until she is clicked.
+    lines += ["tick 90", "click 560 420", "tick 60", "expect popup.key == \"crossroad_q_shade\""]
     for r in range(rounds):
         lines += walk(game_dir, "crossroad", "cemetery") + walk(game_dir, "cemetery", "lodge")
         if r == 0:

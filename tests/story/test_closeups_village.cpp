@@ -83,6 +83,9 @@ void WalkEveryRow() {
     for (const std::string& name : row.removed)
       if (FindSceneObject(name) < 0) AddSceneObject(name, "inactive", 512, 330);
     if (quest == "q_elevator") SetQuestFlag("zoomin_q_elevator_box", true);
+    // The fireflies have lifted the basement's darkness.
+    if (row.level == std::string_view("basement") && FindSceneObject("q_dark") >= 0)
+      RemoveSceneObject(FindSceneObject("q_dark"));
     // The pots cleared from before the urn, the solved lock from under the letter.
     for (const auto& [after, gone] : {std::pair{"q_urn", "q_pot1"}, std::pair{"q_letter", "q_code"}})
       if (quest == after && FindSceneObject(gone) >= 0) RemoveSceneObject(FindSceneObject(gone));

@@ -156,6 +156,22 @@ void EnterLevelForWalk(std::string_view level) {
   ShowWindow("wnd_game", true);
   // The fades of the screen change and of the level pass before it takes clicks.
   GameSteps(70);
+  LetApparitionGo();
+}
+
+void LetApparitionGo() {
+  const int shade = FindSceneObject("q_shade");
+  if (shade < 0 || world.objects[static_cast<std::size_t>(shade)].kind != "inactive") return;
+  if (TextureWidth(images.get("lev_shade")) <= 0) return;
+  GameSteps(60);  // she fades in
+  // Her picture tells where she stands; a click on her lets her go.
+  for (float y = 300.0f; y < 560.0f; y += 20.0f)
+    for (float x = 0.0f; x < 1024.0f; x += 16.0f)
+      if (image_alpha_at("lev_shade", x, y) > 0) {
+        ClickAt(x, y);
+        GameSteps(60);
+        return;
+      }
 }
 
 bool EnsureQuestObject(std::string_view quest, std::string_view kind) {

@@ -24,8 +24,12 @@ struct CloseUpWalk {
 };
 
 // Makes a player ("tester") unless there is one, with the guide answered, and
-// enters `level` as the menu's Play does; the fades are waited out.
+// enters `level` as the menu's Play does; the fades are waited out and a
+// waiting ghost let go.
 void EnterLevelForWalk(std::string_view level);
+// A ghost waiting in the level (as at the crossroad on the first visit) is
+// clicked away, as a player must before the level takes other clicks.
+void LetApparitionGo();
 
 // Puts the quest object into the current level unless it is there, at its
 // place in content/added_objects.txt (of `kind`); false when it has none.
