@@ -127,9 +127,9 @@ void OutroFrame() {
   const double t = MovieTime();
   if (t > kHintsFrom) {
     DrawList.text("ui_font", game_strings.get("click_cont"), 10.0f, 748.0f,
-                  TEXT_LEFT | TEXT_BOTTOM, -1, kSmallText, 255, 0xFFFFFF);
+                  TEXT_LEFT | TEXT_TOP, -1, kSmallText, 255, 0xFFFFFF);
     DrawList.text("ui_font", game_strings.get("skip_movie"), 1014.0f, 748.0f,
-                  TEXT_RIGHT | TEXT_BOTTOM, -1, kSmallText, 255, 0xFFFFFF);
+                  TEXT_RIGHT | TEXT_TOP, -1, kSmallText, 255, 0xFFFFFF);
   }
   // Without its movie the outro is only its Skip, which always works.
   const bool clicks = StoryScreenTakesClicks() && (cutscenes.movie == nullptr || t > kClicksFrom);
@@ -195,7 +195,7 @@ void CreditsFrame() {
   DrawList.image("g_bars", 255, 0.0f, 0.0f);
   if (cutscenes.credits_scroll <= kCreditsLeave) return;
   DrawList.text("ui_font", game_strings.get("click_cont"), 1014.0f, 748.0f,
-                TEXT_RIGHT | TEXT_BOTTOM, -1, kSmallText, 255, 0xFFFFFF);
+                TEXT_RIGHT | TEXT_TOP, -1, kSmallText, 255, 0xFFFFFF);
   if (!StoryScreenTakesClicks() || !MouseClick(kMouseLeft)) return;
   sounds.play("ui_click");
   ClearMouseState();

@@ -139,7 +139,7 @@ void IntroFrame() {
                   TEXT_CENTRE | TEXT_VCENTRE, -1, 1.0f, 255, 0xFFFFFF);
   if (s.t > kHintsAfter || s.page == kLastPage)
     DrawList.text("ui_font", game_strings.get("click_cont"), 10.0f, 748.0f,
-                  TEXT_LEFT | TEXT_BOTTOM, -1, 0.8f, 255, 0xFFFFFF);
+                  TEXT_LEFT | TEXT_TOP, -1, 0.8f, 255, 0xFFFFFF);
   ++s.t;
   if (!StoryScreenTakesClicks()) return;
   if (SkipClicked()) {
