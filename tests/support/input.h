@@ -3,6 +3,7 @@
 // clicks and key taps that span one engine pass between press and release.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "engine/input.h"
@@ -24,3 +25,17 @@ void SendText(std::string_view text);
 void ClickAt(float x, float y, int button = kMouseLeft);
 // A key tap: down, one pass, up.
 void TapKey(int code);
+// The pointer moved to (x, y) in logical units, without a button.
+void MoveMouse(float x, float y);
+// The left button held down at (x, y), and let go at (x, y): a drag.
+void PressAt(float x, float y);
+void ReleaseAt(float x, float y);
+
+// While recording, the functions above (but for the single button and key
+// events) also write what they do as lines of an automation script, so a
+// walk played here can be played again by the game itself. Lines of its own
+// (an `expect`) may be added. The passes are counted as `tick` lines.
+void StartRecordingInput();
+void RecordScriptLine(std::string_view line);
+// The script so far; recording stops.
+std::string StopRecordingInput();
