@@ -25,6 +25,8 @@ namespace {
 
 constexpr float kSlot = 60.0f;  // the strip's slot, as the player sees it
 constexpr int kSlots = 8;
+constexpr float kArrowWidth = 46.0f;
+constexpr int kMaxStripTurns = 256;
 constexpr int kSettleTicks = 3;
 constexpr int kAnimationTicks = 25;
 
@@ -71,11 +73,18 @@ struct MessageWatch {
   }
 };
 
+// The strip is turned by its arrows until the entry shows, as a player would.
 void ClickSlotOf(int index) {
-  // Turn the strip until the entry shows.
-  const int count = static_cast<int>(world.inventory.size());
-  if (count > kSlots)
-    world.inventoryScroll = std::clamp(index - kSlots + 1, 0, count - kSlots);
+  for (int turns = 0; turns < kMaxStripTurns; ++turns) {
+    int step = 0;
+    if (index < world.inventoryScroll) step = -1;
+    if (index >= world.inventoryScroll + kSlots) step = 1;
+    if (step == 0) break;
+    const float arrow =
+        step < 0 ? kStripLeft - kArrowWidth / 2 : kStripLeft + kSlots * kSlot + kArrowWidth / 2;
+    ClickAt(arrow, kStripTop + kSlot / 2);
+    GameSteps(1);
+  }
   const float x = kStripLeft + kSlot / 2 + kSlot * static_cast<float>(index - world.inventoryScroll);
   ClickAt(x, kStripTop + kSlot / 2);
   GameSteps(1);

@@ -12,6 +12,7 @@
 
 #include "res/images.h"
 #include "support/closeup_walk.h"
+#include "support/hunt_walk.h"
 #include "support/loaded_game.h"
 #include "ui/gui.h"
 #include "world/hidden_object.h"
@@ -23,10 +24,6 @@
 namespace {
 
 class Hunts : public LoadedGame {};
-
-// Half see-through or more: the front layer's haze and a picture's soft edge
-// neither hide a thing nor make a safe place to click it.
-constexpr int kSolid = 128;
 
 struct Hunt {
   const char* level;
@@ -49,63 +46,6 @@ std::string ReadAll(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-// The picture the scene draws for one of its objects, or "" for none.
-std::string PictureOf(const SceneObject& o, const std::string& key) {
-  if (o.kind == "item" || (o.kind == "key" && o.name == key)) return o.name;
-  if (o.kind == "tool" || o.kind == "select") return o.name;
-  if (o.kind == "obstacle") return "lev_" + o.name.substr(3);
-  return "";
-}
-
-bool Solid(const std::string& picture, float cx, float cy, float x, float y) {
-  const Texture* t = images.get(picture);
-  const auto w = static_cast<float>(TextureWidth(t)), h = static_cast<float>(TextureHeight(t));
-  return image_alpha_at(picture, x - (cx - w / 2), y - (cy - h / 2)) >= kSolid;
-}
-
-// The tool and the obstacle answer a click anywhere in their box.
-bool InBox(const std::string& picture, float cx, float cy, float x, float y) {
-  const Texture* t = images.get(picture);
-  const auto w = static_cast<float>(TextureWidth(t)), h = static_cast<float>(TextureHeight(t));
-  return x >= cx - w / 2 && x < cx + w / 2 && y >= cy - h / 2 && y < cy + h / 2;
-}
-
-// A point where the thing shows and nothing else the scene draws is solid, so
-// the click can only mean it; false when there is none.
-bool ClearPointOf(int index, float& x, float& y) {
-  const SceneObject& target = world.sceneObjects[static_cast<std::size_t>(index)];
-  const Texture* t = images.get(target.name);
-  const auto w = static_cast<float>(TextureWidth(t)), h = static_cast<float>(TextureHeight(t));
-  const std::string key = HuntKeyName();
-  for (float py = target.y - h / 2 + 1; py < target.y + h / 2; py += 2) {
-    for (float px = target.x - w / 2 + 1; px < target.x + w / 2; px += 2) {
-      if (py >= 630 || !Solid(target.name, target.x, target.y, px, py)) continue;
-      if (image_alpha_at("h_front", px, py) >= kSolid) continue;
-      bool alone = true;
-      for (std::size_t i = 0; i < world.sceneObjects.size() && alone; ++i) {
-        const SceneObject& o = world.sceneObjects[i];
-        const std::string picture = PictureOf(o, key);
-        if (static_cast<int>(i) == index || picture.empty()) continue;
-        const bool scripted = o.kind != "item" && o.kind != "key";
-        if (scripted ? InBox(picture, o.x, o.y, px, py) : Solid(picture, o.x, o.y, px, py))
-          alone = false;
-      }
-      if (alone) {
-        x = px;
-        y = py;
-        return true;
-      }
-    }
-  }
-  return false;
-}
-
-int IndexOfKind(std::string_view kind) {
-  for (std::size_t i = 0; i < world.sceneObjects.size(); ++i)
-    if (world.sceneObjects[i].kind == kind) return static_cast<int>(i);
-  return -1;
 }
 
 void PlayHunt(const Hunt& hunt) {
@@ -134,28 +74,8 @@ void PlayHunt(const Hunt& hunt) {
   ASSERT_TRUE(WindowVisible("wnd_ho")) << "the entrance did not open the scene";
   ASSERT_EQ(world.sceneEntry, hunt.entrance);
 
-  const int first = HuntGroupStart();
-  const int obstacle = IndexOfKind("obstacle");
-  if (first == 0 && obstacle >= 0) {
-    const SceneObject& tool = world.sceneObjects[static_cast<std::size_t>(IndexOfKind("tool"))];
-    ClickAt(tool.x, tool.y);
-    GameSteps(1);
-    const SceneObject& o = world.sceneObjects[static_cast<std::size_t>(IndexOfKind("obstacle"))];
-    ClickAt(o.x, o.y);
-    GameSteps(1);
-    ASSERT_LT(IndexOfKind("obstacle"), 0) << "the tool did not clear the obstacle";
-  }
-  for (int i = first; i < first + 12; ++i) {
-    const SceneObject& o = world.sceneObjects[static_cast<std::size_t>(i)];
-    float x = 0, y = 0;
-    ASSERT_TRUE(ClearPointOf(i, x, y)) << o.name << " shows no point of its own";
-    ClickAt(x, y);
-    GameSteps(1);
-    EXPECT_EQ(world.sceneObjects[static_cast<std::size_t>(i)].kind, "click")
-        << o.name << " was not found at " << x << "," << y;
-  }
-  for (int n = 0; n < 100 && WindowVisible("wnd_ho"); ++n) GameSteps(20);
-  ASSERT_FALSE(WindowVisible("wnd_ho")) << "the hunt did not end";
+  const std::string trouble = PlayOpenHunt();
+  ASSERT_EQ(trouble, "");
 
   const std::string reward = hunt.entrance + 2;
   EXPECT_GE(FindInventoryEntry(reward), 0) << reward << " is not in the inventory";
