@@ -77,10 +77,12 @@ int IndexOfKind(std::string_view kind) {
 
 // The guide's panels over the scene wait for a click of their own.
 void AnswerGuide() {
-  const int step = CurrentProfiles().options.tutorial_step;
-  if (!WindowVisible("wnd_instr") || (step != 5 && step != 6)) return;
-  ClickAt(512.0f, 484.0f);
-  GameSteps(2);
+  for (int panel = 0; panel < 2; ++panel) {
+    const int step = CurrentProfiles().options.tutorial_step;
+    if (!WindowVisible("wnd_instr") || (step != 5 && step != 6)) return;
+    ClickAt(512.0f, 484.0f);
+    GameSteps(2);
+  }
 }
 
 }  // namespace

@@ -47,6 +47,23 @@ void LoadedGame::TearDown() {
   fs::remove_all(home);
 }
 
+void LoadedGame::RunAsTheGame(void (*scenario)()) {
+  RegisterCallback(CB_LOAD, LoadCallback);
+  AddTimer(FrameTick, 10);
+  AddTimer(MusicSelector, 100);
+  AddTimer(ResolutionGuard, 1000);
+  RegisterCallback(CB_DRAW, DrawCallback);
+  RegisterCallback(CB_ACTIVATE, ActivateCallback);
+  RegisterCallback(CB_UPDATE, UpdateCallback);
+  RegisterCallback(CB_LOOP, ScenarioLoop);
+  EnableOption(OPT_PAUSE_INACTIVE);
+  EnableOption(OPT_FIT_LOGICAL);
+  DisableOption(OPT_WRITE_LOG);
+  SetScreenOptions(1024, 768, 0, false, true);
+  g_scenario = scenario;
+  EngineStart(0, 0);
+}
+
 void LoadedGame::Run(int desktop_w, int desktop_h, bool fullscreen, void (*scenario)()) {
   EngineSettings settings = EngineConfiguration();
   settings.desktop_width = desktop_w;

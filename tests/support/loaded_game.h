@@ -16,6 +16,10 @@ class LoadedGame : public ::testing::Test {
   void TearDown() override;
   // Boots on a pretend desktop, in a 1024 x 768 window or full screen.
   void Run(int desktop_w, int desktop_h, bool fullscreen, void (*scenario)());
+  // The same with every timer and callback the game's own start registers
+  // (music, movies, drawing), in its order: a run that the game started
+  // from its command line with the same seed repeats exactly.
+  void RunAsTheGame(void (*scenario)());
 
   std::filesystem::path old_dir;
   std::filesystem::path home;
