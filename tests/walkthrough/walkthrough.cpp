@@ -366,6 +366,11 @@ std::string PuzzleStep(const StoryStep& step) {
 }
 
 std::string Outro() {
+  // The story is over: nothing is left to carry and every task is done.
+  if (!world.inventory.empty()) return world.inventory[0].name + " is still carried";
+  for (int i = 0; i < world.tasks.count(); ++i)
+    if (world.tasks[i].value != "done") return world.tasks[i].key + " is not done";
+  RecordScriptLine("expect inventory.length == 0");
   for (int t = 0; t < 3000 && world.levelName != "outro"; t += 10) GameSteps(10);
   if (world.levelName != "outro") return "the outro did not begin";
   RecordScriptLine("expect level == \"outro\"");
