@@ -124,6 +124,14 @@ bool Run(const ScriptCommand& c) {
     case Kind::Focus:
       EngineSetFocus(c.gained);
       return true;
+    case Kind::Wheel: {
+      InputEvent e;
+      e.type = InputEvent::Type::Wheel;
+      e.wheel = c.wheel;
+      EngineHandleInput(e);
+      Ticks(1);
+      return true;
+    }
     case Kind::Screenshot:
       EngineDrawFrame();
       if (!EngineSaveScreenshot(Resolve(c.text))) {

@@ -58,14 +58,16 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv) {
       o.log = true;
     } else if (arg == "--headless") {
       o.headless = true;
-    } else if (arg == "--root" || arg == "--home" || arg == "--script" || arg == "--seed" ||
-               arg == "--desktop") {
+    } else if (arg == "--root" || arg == "--home" || arg == "--content" || arg == "--script" ||
+               arg == "--seed" || arg == "--desktop") {
       if (!has_value) return fail("option " + std::string(arg) + " needs a value");
       const std::string_view v = value();
       if (arg == "--root") {
         o.root = v;
       } else if (arg == "--home") {
         o.home = v;
+      } else if (arg == "--content") {
+        o.content = v;
       } else if (arg == "--script") {
         o.script = v;
         o.headless = true;
@@ -93,6 +95,8 @@ std::string UsageText() {
          "                  else ../share/quillmoor from the program's folder)\n"
          "  --home DIR      per-user folder for profiles (default: $XDG_DATA_HOME or\n"
          "                  ~/.local/share)\n"
+         "  --content DIR   the content folder (holding levels/) the level editor saves\n"
+         "                  into (default: the source tree the game was built from)\n"
          "  --windowed      play this run in a 1024 x 768 window\n"
          "  --fullscreen    play this run in full screen\n"
          "  --log           write the engine log log.txt into the profile folder\n"

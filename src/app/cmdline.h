@@ -8,6 +8,7 @@
 struct CommandLine {
   std::string root;    // --root DIR: the folder that holds data/
   std::string home;    // --home DIR: the per-user folder the profiles go below
+  std::string content; // --content DIR: the content folder the editor saves levels into
   bool windowed = false;    // --windowed: this run in a window
   bool fullscreen = false;  // --fullscreen: this run in full screen
   bool log = false;         // --log: write the engine log

@@ -182,4 +182,9 @@ void DumpWorld(JsonValue& dump) {
   dump.Set("interactive", world.interactive);
   dump.Set("level_fade", world.levelFade);
   dump.Set("edit_mode", world.editMode);
+  JsonValue editor = JsonValue::MakeObject();
+  editor.Set("on", world.editMode);
+  editor.Set("brush", world.editor.brush);
+  editor.Set("brush_kind", world.editor.brush_kind);
+  dump.Set("editor", std::move(editor));
 }

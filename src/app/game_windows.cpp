@@ -12,6 +12,7 @@
 #include "res/strings.h"
 #include "ui/controls.h"
 #include "ui/gui.h"
+#include "world/editor.h"
 #include "world/hints.h"
 #include "world/world.h"
 
@@ -54,14 +55,13 @@ void AddPanelButtons(const char* menu, const char* diary, const char* hint, UiPr
       word_colour;
 }
 
-// Each editor dialog holds one name field and its OK button; what OK does
-// comes with the editor.
-void AddEditorDialog(const char* edit, float edit_x, float edit_w, const char* ok) {
+// Each editor dialog holds one name field and its OK button.
+void AddEditorDialog(const char* edit, float edit_x, float edit_w, const char* ok, UiProc action) {
   auto field = std::make_unique<iedit>(edit, edit_x, 64.0f, edit_w, 48.0f, "", true);
   field->graphic = "gedit";
   field->font = "hand";
   gui_add(std::move(field));
-  AddButton(ok, 96.0f, 150.0f, 192.0f, 48.0f, "ok", "gbutton", nullptr);
+  AddButton(ok, 96.0f, 150.0f, 192.0f, 48.0f, "ok", "gbutton", action);
 }
 
 }  // namespace
@@ -87,10 +87,10 @@ void BuildGameControls(const char* window) {
     centre.text_color = kPageNumberColour;
     centre.text_scale = 0.8f;
   } else if (name == "wnd_esave") {
-    AddEditorDialog("edit_2", 96.0f, 192.0f, "btn_esave");
+    AddEditorDialog("edit_2", 96.0f, 192.0f, "btn_esave", EditorSaveAction);
   } else if (name == "wnd_eload") {
-    AddEditorDialog("edit_3", 96.0f, 192.0f, "btn_eload");
+    AddEditorDialog("edit_3", 96.0f, 192.0f, "btn_eload", EditorLoadAction);
   } else if (name == "wnd_eadd") {
-    AddEditorDialog("edit_4", 24.0f, 340.0f, "btn_eadd");
+    AddEditorDialog("edit_4", 24.0f, 340.0f, "btn_eadd", EditorAddAction);
   }
 }

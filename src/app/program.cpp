@@ -30,6 +30,10 @@
 
 namespace {
 
+// Written by the build beside the game it lays out: the absolute path of the
+// source tree's content folder, one line.
+constexpr const char* kContentMarker = "content-folder.txt";
+
 bool IsFolder(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -70,6 +74,19 @@ std::string GameRoot(const CommandLine& options) {
   return QUILLMOOR_SHARE_DIR;
 }
 
+// The content folder the editor saves levels into: --content, else the one
+// the build wrote beside the game it laid out (a game run from its source
+// tree), else none — an installed game has no sources to save into.
+std::string ContentFolder(const CommandLine& options, const std::string& root) {
+  if (!options.content.empty()) return WithSlash(Absolute(options.content));
+  std::string marker;
+  if (!ReadWholeFile(root + "/" + kContentMarker, &marker, nullptr)) return {};
+  const std::size_t end = marker.find_first_of("\r\n");
+  if (end != std::string::npos) marker.resize(end);
+  if (marker.empty() || marker.front() != '/' || !IsFolder(marker)) return {};
+  return WithSlash(marker);
+}
+
 std::string UserFolder(const CommandLine& options) {
   if (!options.home.empty()) return WithSlash(Absolute(options.home));
   if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/')
@@ -100,6 +117,7 @@ int RunProgram(int argc, char** argv) {
   ResetGameState();
   const std::string root = GameRoot(options);
   options.script = Absolute(options.script);
+  options.content = ContentFolder(options, root);
   EngineSettings settings;
   settings.headless = options.headless;
   settings.desktop_width = options.desktop_width;

@@ -22,12 +22,13 @@ struct CommandName {
   Kind kind;
 };
 
-constexpr std::array<CommandName, 15> kCommands{{
+constexpr std::array<CommandName, 16> kCommands{{
     {"tick", Kind::Tick},       {"move", Kind::Move},       {"click", Kind::Click},
     {"rclick", Kind::RClick},   {"press", Kind::Press},     {"release", Kind::Release},
     {"key", Kind::Key},         {"hold", Kind::Hold},       {"unhold", Kind::Unhold},
     {"type", Kind::Type},       {"focus", Kind::Focus},     {"screenshot", Kind::Screenshot},
     {"dump", Kind::Dump},       {"expect", Kind::Expect},   {"quit", Kind::Quit},
+    {"wheel", Kind::Wheel},
 }};
 
 struct OpName {
@@ -156,6 +157,7 @@ class LineParser {
       case Kind::Hold:
       case Kind::Unhold: return ParseKeys(args, false);
       case Kind::Focus: return ParseFocus(args);
+      case Kind::Wheel: return ParseWheel(args);
       case Kind::Quit: return args.empty() || Fail("quit takes nothing after it");
       default: return Fail("unknown command " + Quoted(word));
     }
@@ -227,6 +229,14 @@ class LineParser {
       return true;
     }
     return Fail("focus needs \"lost\" or \"gained\"");
+  }
+
+  bool ParseWheel(const std::vector<std::string_view>& args) {
+    if (args.size() == 1 && (args[0] == "up" || args[0] == "down")) {
+      cmd_->wheel = args[0] == "up" ? 1 : -1;
+      return true;
+    }
+    return Fail("wheel needs \"up\" or \"down\"");
   }
 
   bool ParsePath(std::string_view path, std::string_view extension) {

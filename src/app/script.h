@@ -44,7 +44,7 @@ struct Expectation {
 
 struct ScriptCommand {
   enum class Kind {
-    Tick, Move, Click, RClick, Press, Release, Key, Hold, Unhold, Type, Focus,
+    Tick, Move, Click, RClick, Press, Release, Key, Hold, Unhold, Type, Focus, Wheel,
     Screenshot, Dump, Expect, Quit
   };
   Kind kind = Kind::Quit;
@@ -56,6 +56,7 @@ struct ScriptCommand {
   std::vector<int> keys;  // Key: the chord, modifiers first, main key last; Hold, Unhold: one key
   std::string text;       // Type: the characters; Screenshot, Dump: the path as written
   bool gained = false;    // Focus: gained (true) or lost
+  int wheel = 0;          // Wheel: 1 up (away from the player), -1 down
   Expectation expect;     // Expect
 };
 

@@ -78,7 +78,11 @@ int ProgramEntry(const CommandLine& options) {
   shell.window_title = game_strings.get("window_title");
 
   if (!PrepareSaveFolder(EngineQueryText(Q_USER_DIR), shell.save_folder)) return 1;
-  CurrentProfiles().developer_word = game_strings.get("cheat");
+  // Without the word in the texts nobody is the developer: the lookup's
+  // "NULL" stand-in must not make a player of that name one.
+  CurrentProfiles().developer_word =
+      game_strings.contains("cheat") ? game_strings.get("cheat") : std::string();
+  CurrentProfiles().content_folder = options.content;
   EngineSettings settings = EngineConfiguration();
   settings.log_path = CurrentProfiles().profile_folder + "log.txt";
   EngineConfigure(settings);

@@ -34,6 +34,10 @@ struct Profiles {
   // Where "data/" is found: "" for the current folder, which start-up makes
   // the game root; otherwise a folder ending with '/'.
   std::string game_root;
+  // The level designer's sources ("content/", ending with '/'): the editor
+  // saves levels there, and the next build carries them into data/. Empty
+  // for an installed game, whose data/ is not the designer's to change.
+  std::string content_folder;
   // "data.ini" named no usable player although it holds players' sections
   // (a damaged header, a lost list): the player is told once at start.
   bool player_list_damaged = false;

@@ -75,6 +75,20 @@ void LoadLevel(bool shipped) {
   StartLevel();
 }
 
+bool EnterLevelFile(const std::string& level, const std::string& path) {
+  BlockTable blocks;
+  try {
+    if (!IsSafeLevelName(level)) throw ObjectListError("the name is not a level name");
+    ReadObjectListFile(path, blocks);
+  } catch (const ObjectListError& error) {
+    LogLine(std::string("SCENE: cannot enter \"") + level + "\": " + error.what(), true);
+    return false;
+  }
+  InstallLevelObjects(level, blocks, true);
+  StartLevel();
+  return true;
+}
+
 bool SaveLevel(bool shipped) {
   if (world.levelName.empty()) return true;
   try {

@@ -233,6 +233,11 @@ std::string ShippedLevelPath(std::string_view level) {
 std::string ShippedScenePath(std::string_view level) {
   return CurrentProfiles().game_root + "data/scenes/" + std::string(level) + ".cfg";
 }
+std::string ContentLevelPath(std::string_view level) {
+  const std::string& content = CurrentProfiles().content_folder;
+  if (content.empty()) return {};
+  return content + "levels/" + std::string(level) + ".cfg";
+}
 std::string LevelCopyPath(std::string_view level) { return CopyPath("/levels/", level); }
 std::string SceneCopyPath(std::string_view level) { return CopyPath("/scenes/", level); }
 

@@ -58,6 +58,10 @@ bool IsSafeLevelName(std::string_view level);
 std::string ShippedLevelPath(std::string_view level);
 std::string ShippedScenePath(std::string_view level);
 std::string LevelCopyPath(std::string_view level);
+// "<content folder>levels/<level>.cfg": the source the build copies the
+// shipped level from, where the editor saves; "" when the game has no
+// content folder (an installed game).
+std::string ContentLevelPath(std::string_view level);
 std::string SceneCopyPath(std::string_view level);
 
 // The file side of loading and saving what the world record holds (the

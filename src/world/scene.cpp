@@ -15,6 +15,7 @@
 #include "res/sounds.h"
 #include "res/strings.h"
 #include "ui/gui.h"
+#include "world/editor.h"
 #include "world/hints.h"
 #include "world/inventory.h"
 #include "world/object_list.h"
@@ -192,8 +193,6 @@ void Interaction() {
 // The hint button's tint and the recharge; the button draws the meter over
 // its face.
 void HintMeterStep() { HintRecharge("btn_qhint"); }
-// The developer's level editor runs here once it is built.
-void EditorStep() {}
 
 void ShowPanelButtons(bool visible) {
   for (const char* name : {"btn_pause", "btn_qhint", "btn_diary", "btn_tasks"})
@@ -311,7 +310,7 @@ void RunSceneScript() {
 
 void LevelFrame() {
   SceneFrame();
-  if (IsDeveloperProfile()) EditorStep();
+  if (IsDeveloperProfile()) EditorFrame();
 }
 
 void SceneFrame() {

@@ -35,6 +35,13 @@ enum class LeaveLevel {
 // level that was read whole — `level` itself or the start.
 bool ChangeLevel(const std::string& level, LeaveLevel leave);
 
+// The editor's way into a level: the object list at `path` (a shipped file
+// or the designer's source) is read whole and entered as `level`, without
+// becoming the player's current level. A file that cannot be read leaves the
+// current level loaded and returns false (logged); showing why is the
+// caller's part.
+bool EnterLevelFile(const std::string& level, const std::string& path);
+
 // The level's frame, run by the frame tick at the game window's turn while
 // the game window shows: the scene frame, then the editor step for the
 // developer profile.

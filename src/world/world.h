@@ -114,10 +114,20 @@ enum class Cursor : int {
   WalkBack = 6,
 };
 
+// The developer's level editor: the picture a placing click puts down and
+// the kind it gets.
+struct EditorState {
+  std::string brush;             // a loaded picture whose name begins with "q"
+  int brush_index = -1;          // its place among the loaded pictures; kept while the game runs
+  bool brush_ready = false;      // the brush has taken its first step
+  std::string brush_kind;        // "" until a number key chooses one
+};
+
 struct WorldState {
   WorldState() noexcept {}
 
   bool editMode = false;
+  EditorState editor;
   std::string hoverName;         // the exit under the mouse this frame
   ObjectList objects;            // the current level
   ObjectList inventory;          // in order of pick-up

@@ -15,11 +15,12 @@ CommandLineResult Parse(const std::vector<const char*>& args) {
 }  // namespace
 
 TEST(CommandLine, EveryOptionIsRead) {
-  const CommandLineResult r = Parse({"--root", "/g", "--home", "/h", "--windowed", "--log",
-                                     "--seed", "42", "--script", "a.qms", "--desktop", "1280x1024"});
+  const CommandLineResult r = Parse({"--root", "/g", "--home", "/h", "--content", "/c",
+                                     "--windowed", "--log", "--seed", "42", "--script", "a.qms", "--desktop", "1280x1024"});
   ASSERT_TRUE(r.ok) << r.error;
   EXPECT_EQ(r.options.root, "/g");
   EXPECT_EQ(r.options.home, "/h");
+  EXPECT_EQ(r.options.content, "/c");
   EXPECT_TRUE(r.options.windowed);
   EXPECT_TRUE(r.options.log);
   EXPECT_EQ(r.options.seed.value_or(0), 42u);
@@ -33,6 +34,7 @@ TEST(CommandLine, BadOptionsAreRefusedWithOneLine) {
   for (const auto& args : std::vector<std::vector<const char*>>{
            {"--frobnicate"},
            {"--root"},
+           {"--content"},
            {"--seed", "-1"},
            {"--seed", "12abc"},
            {"--seed", "99999999999"},

@@ -170,6 +170,7 @@ TEST(Script, FocusAndFilePaths) {
   EXPECT_EQ(ErrorOf("focus away"), "line 1: focus needs \"lost\" or \"gained\"");
   EXPECT_FALSE(ParseScript("focus").ok);
   EXPECT_FALSE(ParseScript("focus lost gained").ok);
+  EXPECT_EQ(ErrorOf("wheel left"), "line 1: wheel needs \"up\" or \"down\"");
 
   EXPECT_EQ(ParseOne("screenshot my shots/Menu 1.PNG # the menu").text, "my shots/Menu 1.PNG");
   EXPECT_EQ(ParseOne("dump ../state.json").text, "../state.json");

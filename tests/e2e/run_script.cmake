@@ -14,9 +14,11 @@ get_filename_component(script_dir ${SCRIPT} DIRECTORY)
 get_filename_component(script_stem ${SCRIPT} NAME_WE)
 set(HOME ${WORK}/home)
 include(${script_dir}/${script_stem}.setup.cmake OPTIONAL)
+# The setup file may also add options to the game's command line in GAME_ARGS
+# (a later --root wins over the first).
 execute_process(
   COMMAND ${GAME} --headless --seed 1 --log --root ${game_dir} --home ${WORK}/home
-          --script ${WORK}/${script_name}
+          --script ${WORK}/${script_name} ${GAME_ARGS}
   WORKING_DIRECTORY ${WORK}
   RESULT_VARIABLE status)
 if(NOT status EQUAL 0)

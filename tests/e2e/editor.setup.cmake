@@ -1,0 +1,2 @@
+set(LEVEL hotel)
+include(${script_dir}/developer_at.cmake)

@@ -1,0 +1,7 @@
+if(EXISTS ${WORK}/missing)
+  message(FATAL_ERROR "the save made a content folder of its own")
+endif()
+file(GLOB written ${CONTENT}/levels/*)
+if(written)
+  message(FATAL_ERROR "the save wrote ${written}")
+endif()
