@@ -388,35 +388,52 @@ std::uint32_t PictureTurn(std::uint32_t backs, int c, int r) {
   return backs ^ mask;
 }
 
+std::uint32_t Click(std::uint32_t backs, int card) { return PictureTurn(backs, card / 5, card % 5); }
+// The board a click on `card` came from: the card was the other way up, which
+// chose the cards it turned.
+std::uint32_t Unclick(std::uint32_t backs, int card) {
+  return Click(backs ^ (1u << card), card) ^ (1u << card);
+}
+
+// Boards of 25 cards are too many to search from one side: the search goes
+// from the board forwards and from the finished picture backwards, a layer at
+// a time on the smaller side, until the two meet.
+std::vector<int> PictureWay(std::uint32_t start) {
+  // board -> the card clicked to reach it from the start, or to go on from it to the picture
+  std::unordered_map<std::uint32_t, int> ahead{{start, -1}}, behind{{0u, -1}};
+  std::vector<std::uint32_t> front{start}, back{0u};
+  std::int64_t meet = start == 0 ? 0 : -1;
+  for (int depth = 0; meet < 0 && depth < 20 && !front.empty() && !back.empty(); ++depth) {
+    const bool forward = front.size() <= back.size();
+    std::vector<std::uint32_t> next;
+    for (const std::uint32_t b : forward ? front : back) {
+      for (int card = 0; card < 25 && meet < 0; ++card) {
+        const std::uint32_t to = forward ? Click(b, card) : Unclick(b, card);
+        if (!(forward ? ahead : behind).emplace(to, card).second) continue;
+        next.push_back(to);
+        if ((forward ? behind : ahead).contains(to)) meet = to;
+      }
+      if (meet >= 0) break;
+    }
+    (forward ? front : back) = std::move(next);
+  }
+  std::vector<int> way;
+  if (meet < 0) return way;
+  for (auto at = static_cast<std::uint32_t>(meet); ahead.at(at) >= 0; at = Unclick(at, way.front()))
+    way.insert(way.begin(), ahead.at(at));
+  for (auto at = static_cast<std::uint32_t>(meet); behind.at(at) >= 0; at = Click(at, way.back()))
+    way.push_back(behind.at(at));
+  return way;
+}
+
 bool SolvePicture() {
   std::uint32_t start = 0;
   for (int c = 0; c < 5; ++c)
     for (int r = 0; r < 5; ++r)
       if (Key("q_picture", "field" + std::to_string(c) + "_" + std::to_string(r)) != 0)
         start |= 1u << (c * 5 + r);
-  // Every board is one of 2^25: the search keeps, for each board seen, the
-  // click (card + 1) that led to it; the board before follows from it.
-  std::vector<std::uint8_t> came_by(std::size_t{1} << 25, 0);
-  std::deque<std::uint32_t> open{start};
-  came_by[start] = 255;
-  while (!open.empty() && came_by[0] == 0) {
-    const std::uint32_t b = open.front();
-    open.pop_front();
-    for (int card = 0; card < 25; ++card) {
-      const std::uint32_t to = PictureTurn(b, card / 5, card % 5);
-      if (came_by[to] != 0) continue;
-      came_by[to] = static_cast<std::uint8_t>(card + 1);
-      open.push_back(to);
-    }
-  }
-  if (came_by[0] == 0) return false;
-  std::vector<int> way;
-  for (std::uint32_t at = 0; at != start;) {
-    const int card = came_by[at] - 1;
-    way.insert(way.begin(), card);
-    // The card was the other way up before the click, which chose the cards it turned.
-    at = PictureTurn(at ^ (1u << card), card / 5, card % 5) ^ (1u << card);
-  }
+  const std::vector<int> way = PictureWay(start);
+  if (way.empty() && start != 0) return false;
   for (int card : way) {
     Tap(38.0f + 134.0f * static_cast<float>(card / 5) + 67.0f, 30.0f + 88.0f * static_cast<float>(card % 5) + 44.0f);
     Steps(26);  // the cards finish turning before the next click is taken
@@ -635,7 +652,8 @@ bool SolveOpenPuzzle(std::string_view name) {
   g_clock = SolveClock{};
   const Solver* solver = SolverOf(name);
   if (solver == nullptr || !WindowVisible("wnd_puzzle")) return false;
-  const bool won = solver->solve();
+  // Reopened during its sparks, the puzzle is won already.
+  const bool won = Sparking(name) || solver->solve();
   if (!won) return false;
   StepUntil([] { return !WindowVisible("wnd_puzzle"); }, kRewardWait);
   return !WindowVisible("wnd_puzzle") && PuzzleKeysLeft(name) == 0;
