@@ -112,6 +112,39 @@ std::optional<std::vector<int>> ShortestWay(std::int64_t start, int moves, const
   return std::nullopt;
 }
 
+// Boards of 25 cells are too many to search from one side: this search goes
+// from the board forwards and from the won board backwards (`undo` gives the
+// board a move came from), a layer at a time on the smaller side, until the
+// two meet. The moves of a shortest way; none when there is none or no need.
+template <class Move, class Undo>
+std::vector<int> MeetingWay(std::uint32_t start, std::uint32_t goal, int moves, Move move, Undo undo) {
+  // board -> the move that reached it from the start, or goes on from it to the goal
+  std::unordered_map<std::uint32_t, int> ahead{{start, -1}}, behind{{goal, -1}};
+  std::vector<std::uint32_t> front{start}, back{goal};
+  std::int64_t meet = start == goal ? std::int64_t{start} : -1;
+  for (int depth = 0; meet < 0 && depth < 24 && !front.empty() && !back.empty(); ++depth) {
+    const bool forward = front.size() <= back.size();
+    std::vector<std::uint32_t> next;
+    for (const std::uint32_t b : forward ? front : back) {
+      for (int m = 0; m < moves && meet < 0; ++m) {
+        const std::uint32_t to = forward ? move(b, m) : undo(b, m);
+        if (!(forward ? ahead : behind).emplace(to, m).second) continue;
+        next.push_back(to);
+        if ((forward ? behind : ahead).contains(to)) meet = to;
+      }
+      if (meet >= 0) break;
+    }
+    (forward ? front : back) = std::move(next);
+  }
+  std::vector<int> way;
+  if (meet < 0) return way;
+  for (auto at = static_cast<std::uint32_t>(meet); ahead.at(at) >= 0; at = undo(at, way.front()))
+    way.insert(way.begin(), ahead.at(at));
+  for (auto at = static_cast<std::uint32_t>(meet); behind.at(at) >= 0; at = move(at, way.back()))
+    way.push_back(behind.at(at));
+  return way;
+}
+
 // --- The case: six wheels, scrambled the same way on every opening --------------------------
 
 bool SolveCase() {
@@ -184,50 +217,49 @@ bool SolveCode() {
 
 // --- The boat: eight greens gathered round the centre ----------------------------------------
 
+// Where each button sends the piece of each cell (cells as a * 5 + b).
+std::array<std::array<int, 25>, 10> BoatMoves() {
+  std::array<std::array<int, 25>, 10> to{};
+  for (int m = 0; m < 10; ++m)
+    for (int c = 0; c < 25; ++c) to[m][c] = c;
+  for (int m = 0; m < 8; ++m) {
+    const int line = (m / 2) % 2 == 0 ? 1 : 3;  // columns 1, 3, then rows 1, 3
+    const int step = m % 2 == 0 ? -1 : 1;       // up or left first
+    for (int i = 0; i < 5; ++i) {
+      if (m < 4) to[m][line * 5 + i] = line * 5 + (i + step + 5) % 5;
+      else to[m][i * 5 + line] = (i + step + 5) % 5 * 5 + line;
+    }
+  }
+  const std::array<int, 8> inner{6, 11, 16, 17, 18, 13, 8, 7};
+  const std::array<int, 16> outer{0, 1, 2, 3, 4, 9, 14, 19, 24, 23, 22, 21, 20, 15, 10, 5};
+  for (std::size_t i = 0; i < inner.size(); ++i) to[8][inner[i]] = inner[(i + 1) % inner.size()];
+  for (std::size_t i = 0; i < outer.size(); ++i) to[9][outer[i]] = outer[(i + 1) % outer.size()];
+  return to;
+}
+
 bool SolveBoat() {
   constexpr int kGreen = 0x44FF00;
-  // Cells as bits a * 5 + b; the buttons in the order the routine lists them.
-  const auto cell = [](int a, int b) { return a * 5 + b; };
-  std::int64_t start = 0;
+  std::uint32_t start = 0;
   for (int a = 0; a < 5; ++a)
     for (int b = 0; b < 5; ++b)
       if (Key("q_boat", "field_" + std::to_string(a) + "_" + std::to_string(b)) == kGreen)
-        start |= std::int64_t{1} << cell(a, b);
-  const std::array<std::array<int, 2>, 8> inner{{{1, 1}, {2, 1}, {3, 1}, {3, 2}, {3, 3}, {2, 3}, {1, 3}, {1, 2}}};
-  const std::array<std::array<int, 2>, 16> outer{{{0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 4}, {1, 4},
-                                                  {2, 4}, {3, 4}, {4, 4}, {4, 3}, {4, 2}, {4, 1},
-                                                  {4, 0}, {3, 0}, {2, 0}, {1, 0}}};
-  const Next next = [&](std::int64_t b, int m) -> std::optional<std::int64_t> {
-    const auto at = [&](int a, int r) { return (b >> cell(a, r)) & 1; };
-    std::int64_t to = 0;
-    const auto put = [&](int a, int r, std::int64_t v) { to |= v << cell(a, r); };
-    if (m < 8) {
-      const int line = m < 4 ? (m < 2 ? 1 : 3) : (m < 6 ? 1 : 3);
-      const int step = m % 2 == 0 ? -1 : 1;
-      for (int a = 0; a < 5; ++a)
-        for (int r = 0; r < 5; ++r) {
-          if (m < 4 && a == line) put(a, (r + step + 5) % 5, at(a, r));
-          else if (m >= 4 && r == line) put((a + step + 5) % 5, r, at(a, r));
-          else put(a, r, at(a, r));
-        }
-      return to;
-    }
-    to = b;
-    const auto turn = [&](const auto& ring) {
-      const std::size_t n = ring.size();
-      for (std::size_t i = 0; i < n; ++i) {
-        const auto& from = ring[(i + n - 1) % n];
-        to &= ~(std::int64_t{1} << cell(ring[i][0], ring[i][1]));
-        to |= at(from[0], from[1]) << cell(ring[i][0], ring[i][1]);
-      }
-    };
-    if (m == 8) turn(inner); else turn(outer);
-    return to;
+        start |= 1u << (a * 5 + b);
+  const auto to = BoatMoves();
+  const auto move = [&](std::uint32_t greens, int m) {
+    std::uint32_t out = 0;
+    for (int c = 0; c < 25; ++c) out |= (greens >> c & 1) << to[m][c];
+    return out;
   };
-  std::int64_t goal = 0;
-  for (const auto& c : inner) goal |= std::int64_t{1} << cell(c[0], c[1]);
-  const auto way = ShortestWay(start, 10, next, [goal](std::int64_t b) { return b == goal; });
-  if (!way) return false;
+  const auto undo = [&](std::uint32_t greens, int m) {
+    std::uint32_t out = 0;
+    for (int c = 0; c < 25; ++c) out |= (greens >> to[m][c] & 1) << c;
+    return out;
+  };
+  std::uint32_t goal = 0;
+  for (int c : {6, 11, 16, 17, 18, 13, 8, 7}) goal |= 1u << c;
+  const std::vector<int> found = MeetingWay(start, goal, 10, move, undo);
+  if (found.empty() && start != goal) return false;
+  const std::optional<std::vector<int>> way = found;
   constexpr float kCentres[10][2] = {{231, 47},  {231, 445}, {373, 47},  {373, 445}, {103, 174},
                                      {501, 174}, {103, 315}, {501, 315}, {630, 265}, {630, 346}};
   for (int m : *way) Tap(kCentres[m][0], kCentres[m][1]);
@@ -395,44 +427,13 @@ std::uint32_t Unclick(std::uint32_t backs, int card) {
   return Click(backs ^ (1u << card), card) ^ (1u << card);
 }
 
-// Boards of 25 cards are too many to search from one side: the search goes
-// from the board forwards and from the finished picture backwards, a layer at
-// a time on the smaller side, until the two meet.
-std::vector<int> PictureWay(std::uint32_t start) {
-  // board -> the card clicked to reach it from the start, or to go on from it to the picture
-  std::unordered_map<std::uint32_t, int> ahead{{start, -1}}, behind{{0u, -1}};
-  std::vector<std::uint32_t> front{start}, back{0u};
-  std::int64_t meet = start == 0 ? 0 : -1;
-  for (int depth = 0; meet < 0 && depth < 20 && !front.empty() && !back.empty(); ++depth) {
-    const bool forward = front.size() <= back.size();
-    std::vector<std::uint32_t> next;
-    for (const std::uint32_t b : forward ? front : back) {
-      for (int card = 0; card < 25 && meet < 0; ++card) {
-        const std::uint32_t to = forward ? Click(b, card) : Unclick(b, card);
-        if (!(forward ? ahead : behind).emplace(to, card).second) continue;
-        next.push_back(to);
-        if ((forward ? behind : ahead).contains(to)) meet = to;
-      }
-      if (meet >= 0) break;
-    }
-    (forward ? front : back) = std::move(next);
-  }
-  std::vector<int> way;
-  if (meet < 0) return way;
-  for (auto at = static_cast<std::uint32_t>(meet); ahead.at(at) >= 0; at = Unclick(at, way.front()))
-    way.insert(way.begin(), ahead.at(at));
-  for (auto at = static_cast<std::uint32_t>(meet); behind.at(at) >= 0; at = Click(at, way.back()))
-    way.push_back(behind.at(at));
-  return way;
-}
-
 bool SolvePicture() {
   std::uint32_t start = 0;
   for (int c = 0; c < 5; ++c)
     for (int r = 0; r < 5; ++r)
       if (Key("q_picture", "field" + std::to_string(c) + "_" + std::to_string(r)) != 0)
         start |= 1u << (c * 5 + r);
-  const std::vector<int> way = PictureWay(start);
+  const std::vector<int> way = MeetingWay(start, 0u, 25, Click, Unclick);
   if (way.empty() && start != 0) return false;
   for (int card : way) {
     Tap(38.0f + 134.0f * static_cast<float>(card / 5) + 67.0f, 30.0f + 88.0f * static_cast<float>(card % 5) + 44.0f);
