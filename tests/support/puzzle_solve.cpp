@@ -7,6 +7,7 @@
 // from that start.
 #include "support/puzzle_solve.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -101,7 +102,8 @@ std::optional<std::vector<int>> ShortestWay(std::int64_t start, int moves, const
     if (won(b)) {
       std::vector<int> way;
       for (std::int64_t at = b; came_from.at(at).second >= 0; at = came_from.at(at).first)
-        way.insert(way.begin(), came_from.at(at).second);
+        way.push_back(came_from.at(at).second);
+      std::reverse(way.begin(), way.end());
       return way;
     }
     for (int m = 0; m < moves; ++m) {
@@ -138,8 +140,9 @@ std::vector<int> MeetingWay(std::uint32_t start, std::uint32_t goal, int moves, 
   }
   std::vector<int> way;
   if (meet < 0) return way;
-  for (auto at = static_cast<std::uint32_t>(meet); ahead.at(at) >= 0; at = undo(at, way.front()))
-    way.insert(way.begin(), ahead.at(at));
+  for (auto at = static_cast<std::uint32_t>(meet); ahead.at(at) >= 0; at = undo(at, way.back()))
+    way.push_back(ahead.at(at));
+  std::reverse(way.begin(), way.end());
   for (auto at = static_cast<std::uint32_t>(meet); behind.at(at) >= 0; at = move(at, way.back()))
     way.push_back(behind.at(at));
   return way;
@@ -564,8 +567,9 @@ bool SolveTerminal() {
     Tap(657.0f, 330.0f);  // a clear screen for the program
     for (int k : programs[static_cast<std::size_t>(round)]) Tap(kKeys[k][0], kKeys[k][1]);
     Tap(657.0f, 410.0f);  // run
-    // Fifty frames a command; the next round is set up once this one is won.
-    if (!StepUntil([&] { return Key("q_terminal", "rnd") != round; }, 1000)) return false;
+    // Fifty frames a cell the light slides and one more for each command; the
+    // next round is set up once this one is won.
+    if (!StepUntil([&] { return Key("q_terminal", "rnd") != round; }, 3000)) return false;
   }
   return Sparking("q_terminal");
 }
