@@ -25,6 +25,7 @@ namespace {
 
 constexpr float kSlot = 60.0f;  // the strip's slot, as the player sees it
 constexpr int kSlots = 8;
+constexpr float kArrowWidth = 46.0f;  // the strip's arrows either side of it
 constexpr int kSettleTicks = 3;
 constexpr int kAnimationTicks = 25;
 
@@ -72,10 +73,15 @@ struct MessageWatch {
 };
 
 void ClickSlotOf(int index) {
-  // Turn the strip until the entry shows.
+  // Turn the strip by its arrows, a slot a click, until the entry shows.
   const int count = static_cast<int>(world.inventory.size());
-  if (count > kSlots)
-    world.inventoryScroll = std::clamp(index - kSlots + 1, 0, count - kSlots);
+  for (int n = 0; n < count && (index < world.inventoryScroll || index >= world.inventoryScroll + kSlots);
+       ++n) {
+    const bool left = index < world.inventoryScroll;
+    ClickAt(left ? kStripLeft - kArrowWidth / 2 : kStripLeft + kSlot * kSlots + kArrowWidth / 2,
+            kStripTop + kSlot / 2);
+    GameSteps(1);
+  }
   const float x = kStripLeft + kSlot / 2 + kSlot * static_cast<float>(index - world.inventoryScroll);
   ClickAt(x, kStripTop + kSlot / 2);
   GameSteps(1);
