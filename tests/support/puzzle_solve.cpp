@@ -260,12 +260,11 @@ bool SolveBoat() {
   };
   std::uint32_t goal = 0;
   for (int c : {6, 11, 16, 17, 18, 13, 8, 7}) goal |= 1u << c;
-  const std::vector<int> found = MeetingWay(start, goal, 10, move, undo);
-  if (found.empty() && start != goal) return false;
-  const std::optional<std::vector<int>> way = found;
+  const std::vector<int> way = MeetingWay(start, goal, 10, move, undo);
+  if (way.empty() && start != goal) return false;
   constexpr float kCentres[10][2] = {{231, 47},  {231, 445}, {373, 47},  {373, 445}, {103, 174},
                                      {501, 174}, {103, 315}, {501, 315}, {630, 265}, {630, 346}};
-  for (int m : *way) Tap(kCentres[m][0], kCentres[m][1]);
+  for (int m : way) Tap(kCentres[m][0], kCentres[m][1]);
   return Sparking("q_boat");
 }
 
