@@ -20,6 +20,7 @@
 #include "support/closeup_walk.h"
 #include "support/input.h"
 #include "support/loaded_game.h"
+#include "support/puzzle_solve.h"
 #include "support/puzzle_walk.h"
 #include "ui/gui.h"
 #include "world/inventory.h"
@@ -286,10 +287,7 @@ void PanelPlayed() {
   GameSteps(1);
   EXPECT_EQ(QuestNumber("puzzle_q_cpanel_bulb"), ControlPanel{}.Code());
 
-  for (const int tile : WayToWin(Explore(PanelRules())))
-    ClickInPuzzle(190.0f + 110.0f * static_cast<float>(tile % 3) + 55.0f,
-                  85.0f + 110.0f * static_cast<float>(tile / 3) + 55.0f);
-  GameSteps(510);
+  EXPECT_TRUE(SolveOpenPuzzle("q_cpanel"));
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
   EXPECT_EQ(PuzzleKeysLeft("q_cpanel"), 0);
   EXPECT_GE(FindSceneObject("q_chisel"), 0);

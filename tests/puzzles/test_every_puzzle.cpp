@@ -1,10 +1,12 @@
 // Every puzzle of the world as a player who will not solve it meets it: found
 // in its level, opened from its object, given the pieces it asks for, then
-// left to charge and skipped. Each must hand out its reward and leave no key
-// behind; and every puzzle object of the world must have a game.
+// left to charge and skipped; and as a player who will: played by clicks to
+// its win. Each must hand out its reward and leave no key behind; and every
+// puzzle object of the world must have a game.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -17,6 +19,7 @@
 #include "support/closeup_walk.h"
 #include "support/input.h"
 #include "support/loaded_game.h"
+#include "support/puzzle_solve.h"
 #include "support/puzzle_walk.h"
 #include "ui/gui.h"
 #include "world/inventory.h"
@@ -57,41 +60,25 @@ std::vector<PuzzlePlace> PuzzlesOfTheWorld() {
   return found;
 }
 
-// What each puzzle asks for before it can be played.
-std::vector<std::string> PiecesOf(std::string_view name) {
-  if (name == "q_clocks") return {"chand1", "chand2", "chand3"};
-  if (name == "q_code") return {"arrow_buttons"};
-  if (name == "q_moon") return {"lens", "moon_cube"};
-  if (name == "q_cpanel") return {"light_bulb"};
-  if (name == "q_ropes") return {"star_amulet", "spiral_amulet", "heart_amulet", "silver_skull_amulet"};
-  if (name == "q_skull") return {"skull_form", "dipper", "silver_spoon"};
-  if (name == "q_cube") return {"stone_button", "stone_button2"};
-  if (name == "q_spyglass") return {"knob"};
-  if (name == "q_casket") return {"missing_ring"};
-  if (name == "q_terminal") return {"triangular_amulet"};
-  if (name == "q_liquid") return {"big_screw"};
-  if (name == "q_bugs") return {"metal_bug"};
-  if (name == "q_picture") return {"first_piece_of_picture", "second_piece_of_picture"};
-  if (name == "q_statuettes") return {"left_face_half", "right_face_half", "missing_statuette"};
-  if (name == "q_mball") return {"note_with_code", "metal_ball"};
-  return {};
+// The puzzle's pieces given to the player and fitted from the inventory.
+void FitPieces(std::string_view name) {
+  for (const std::string& piece : PuzzlePieces(name)) {
+    if (FindInventoryEntry(piece) < 0) GiveItem(piece, "normal", 0.0f, 0.0f);
+    EXPECT_TRUE(FitPuzzlePiece(name, piece)) << piece << " has no place in the puzzle";
+  }
 }
 
-// Holds the piece over the puzzle and clicks across it, as a player looking
-// for where it goes would, until the puzzle takes it.
-bool FitPiece(std::string_view name, std::string_view piece) {
-  HoldItem(piece);
-  for (float dy = 25.0f; dy < 480.0f; dy += 50.0f) {
-    for (float dx = 25.0f; dx < 750.0f; dx += 50.0f) {
-      if (!WindowVisible("wnd_puzzle") && !OpenPuzzleByClick(name)) return false;
-      if (HeldItemIndex() < 0) HoldItem(piece);
-      ClickAt(kPuzzleX + dx, kPuzzleY + dy);
-      GameSteps(1);
-      if (FindInventoryEntry(piece) < 0) return true;
-    }
+// Meets the puzzle in its level as the story leaves it: the basement lit by
+// the fireflies, the objects the story adds put in place, the clues found.
+void OpenAt(const PuzzlePlace& place) {
+  EnterLevelForWalk(place.level);
+  if (place.level == "basement" && FindSceneObject("q_dark") >= 0)
+    RemoveSceneObject(FindSceneObject("q_dark"));
+  if (place.added) {
+    ASSERT_TRUE(EnsureQuestObject(place.name, "puzzle"));
   }
-  PutBackHeldItem();
-  return false;
+  for (const char* clue : {"numbers", "death"}) world.diary.pages.append(clue);
+  ASSERT_TRUE(OpenPuzzleByClick(place.name));
 }
 
 std::vector<std::string> WorldSeen() {
@@ -103,17 +90,8 @@ std::vector<std::string> WorldSeen() {
 
 void SkipIt(const PuzzlePlace& place) {
   SCOPED_TRACE(place.level + " " + place.name);
-  EnterLevelForWalk(place.level);
-  // The fireflies have lifted the basement's darkness.
-  if (place.level == "basement" && FindSceneObject("q_dark") >= 0)
-    RemoveSceneObject(FindSceneObject("q_dark"));
-  if (place.added) {
-    ASSERT_TRUE(EnsureQuestObject(place.name, "puzzle"));
-  }
-  for (const char* clue : {"numbers", "death"}) world.diary.pages.append(clue);
-  ASSERT_TRUE(OpenPuzzleByClick(place.name));
-  for (const std::string& piece : PiecesOf(place.name))
-    EXPECT_TRUE(FitPiece(place.name, piece)) << piece << " has no place in the puzzle";
+  ASSERT_NO_FATAL_FAILURE(OpenAt(place));
+  FitPieces(place.name);
   if (!WindowVisible("wnd_puzzle")) {
     ASSERT_TRUE(OpenPuzzleByClick(place.name));
   }
@@ -149,6 +127,24 @@ void EveryPuzzleSkipped() {
   for (const PuzzlePlace& p : places) SkipIt(p);
 }
 
+// Every puzzle played by clicks from its object to its reward, reading its
+// board as it is; the frames each takes are printed for the walkthrough.
+void EveryPuzzleSolved() {
+  for (const PuzzlePlace& place : PuzzlesOfTheWorld()) {
+    SCOPED_TRACE(place.level + " " + place.name);
+    ASSERT_NO_FATAL_FAILURE(OpenAt(place));
+    FitPieces(place.name);
+    const std::vector<std::string> before = WorldSeen();
+    EXPECT_TRUE(SolveOpenPuzzle(place.name));
+    std::printf("%-14s solved in %5d frames\n", place.name.c_str(), LastSolveTicks());
+    EXPECT_FALSE(WindowVisible("wnd_puzzle"));
+    EXPECT_EQ(PuzzleKeysLeft(place.name), 0);
+    EXPECT_NE(WorldSeen(), before) << "the win handed out nothing";
+  }
+  EXPECT_EQ(world.levelName, "outro") << "the terminal's win ends the story";
+}
+
 }  // namespace
 
+TEST_F(EveryPuzzle, SolvedByClicksToItsReward) { Run(1280, 1024, false, EveryPuzzleSolved); }
 TEST_F(EveryPuzzle, OpensTakesItsPiecesAndSkipsToItsReward) { Run(1280, 1024, false, EveryPuzzleSkipped); }

@@ -20,6 +20,7 @@
 #include "support/closeup_walk.h"
 #include "support/input.h"
 #include "support/loaded_game.h"
+#include "support/puzzle_solve.h"
 #include "support/puzzle_walk.h"
 #include "ui/gui.h"
 #include "world/inventory.h"
@@ -215,13 +216,7 @@ void StatuettesPlayed() {
   EXPECT_EQ(QuestNumber("puzzle_q_statuettes_znak"), 3);
   EXPECT_EQ(QuestNumber("puzzle_q_statuettes_field"), StatuetteRow::kStartField);
   Tap(375.0f, 350.0f);  // put down again
-  const auto [found, way] = ShortestWin(StatuetteRow{}, Swaps);
-  ASSERT_TRUE(found);
-  for (int a : way) {
-    Tap(95.0f + 140.0f * a, 350.0f);
-    Tap(95.0f + 140.0f * (a + 1), 350.0f);
-  }
-  GameSteps(505);
+  EXPECT_TRUE(SolveOpenPuzzle("q_statuettes"));
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
   EXPECT_EQ(PuzzleKeysLeft("q_statuettes"), 0);
   EXPECT_GE(FindSceneObject("q_wall"), 0);

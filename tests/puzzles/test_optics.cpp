@@ -3,11 +3,8 @@
 // their rewards, with the rules a careless change would break.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <numbers>
 #include <string>
 
-#include "engine/engine.h"
 #include "engine/ini.h"
 #include "engine/input.h"
 #include "puzzles/puzzle.h"
@@ -15,6 +12,7 @@
 #include "support/closeup_walk.h"
 #include "support/input.h"
 #include "support/loaded_game.h"
+#include "support/puzzle_solve.h"
 #include "support/puzzle_walk.h"
 #include "ui/gui.h"
 #include "world/scene.h"
@@ -109,26 +107,6 @@ void BoatHandEdited() {
 
 // --- The spyglass -----------------------------------------------------------------------------
 
-// Drags the knob along its arc from `from` to `to`, the mouse beside the
-// knob at the height of each step.
-void DragKnob(int from, int to) {
-  auto point_at = [](int k) {
-    const float t = static_cast<float>(k - 40) * std::numbers::pi_v<float> / 180.0f;
-    EngineSetCursorLogical(kPuzzleX + 348.0f + 252.0f * std::cos(t),
-                           kPuzzleY + 72.0f + 4.5f * static_cast<float>(k));
-  };
-  point_at(from);
-  SendButtonDown();
-  GameSteps(1);
-  const int dir = to > from ? 1 : -1;
-  for (int k = from + dir; k != to + dir; k += dir) {
-    point_at(k);
-    GameSteps(1);
-  }
-  SendButtonUp();
-  GameSteps(1);
-}
-
 void ClickSwitch(int i) {
   const float at[3][2] = {{653, 132}, {670, 218}, {666, 305}};
   ClickInPuzzle(at[i][0], at[i][1]);
@@ -150,7 +128,7 @@ void SpyglassFocused() {
   ClickInPuzzle(300.0f, 250.0f);
   EXPECT_TRUE(QuestFlag("puzzle_q_spyglass_knob"));
   for (int i : {0, 1, 2}) ClickSwitch(i);
-  DragKnob(0, 80);
+  SlideSpyglassKnob(0, 80);
   EXPECT_EQ(QuestNumber("puzzle_q_spyglass_t_post"), 0) << "the blue shutter is closed";
   ClosePuzzleBeside();
   ASSERT_TRUE(OpenPuzzleByClick("q_spyglass"));
@@ -158,9 +136,9 @@ void SpyglassFocused() {
   ClickSwitch(1);
   GameSteps(2);
   EXPECT_EQ(QuestNumber("puzzle_q_spyglass_t_post"), 0) << "the knob went back to rest";
-  DragKnob(0, 79);
+  SlideSpyglassKnob(0, 79);
   EXPECT_EQ(QuestNumber("puzzle_q_spyglass_t_post"), 0);
-  DragKnob(79, 80);
+  SlideSpyglassKnob(79, 80);
   EXPECT_GT(QuestNumber("puzzle_q_spyglass_t_post"), 0);
   GameSteps(500);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
@@ -191,15 +169,14 @@ void MoonCaught() {
   EXPECT_TRUE(QuestFlag("puzzle_q_moon_cube"));
   EXPECT_EQ(CountObjects("q_cub"), 1);
 
-  EngineSetCursorLogical(kPuzzleX + 537.0f, kPuzzleY + 213.0f);
-  SendButtonDown();
+  PressAt(kPuzzleX + 537.0f, kPuzzleY + 213.0f);
   GameSteps(100);
   // Towards the moon's corner (600, 755) of the sky: 952 frames away.
-  EngineSetCursorLogical(kPuzzleX + 537.0f + 62.0f, kPuzzleY + 213.0f + 78.0f);
+  MoveMouse(kPuzzleX + 537.0f + 62.0f, kPuzzleY + 213.0f + 78.0f);
   GameSteps(951);
   EXPECT_EQ(QuestNumber("puzzle_q_moon_t_post"), 0);
   GameSteps(1);
-  SendButtonUp();
+  ReleaseAt(kPuzzleX + 537.0f + 62.0f, kPuzzleY + 213.0f + 78.0f);
   GameSteps(1);
   EXPECT_GT(QuestNumber("puzzle_q_moon_t_post"), 0) << "the moon found at the 952nd frame";
   GameSteps(100);

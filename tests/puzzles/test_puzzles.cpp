@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <string>
 
-#include "engine/engine.h"
 #include "engine/ini.h"
 #include "engine/input.h"
 #include "puzzles/puzzle.h"
@@ -16,8 +14,10 @@
 #include "support/closeup_walk.h"
 #include "support/input.h"
 #include "support/loaded_game.h"
+#include "support/puzzle_solve.h"
 #include "support/puzzle_walk.h"
 #include "ui/gui.h"
+#include "world/inventory.h"
 #include "world/scene.h"
 #include "world/world.h"
 
@@ -100,42 +100,16 @@ void CubePlayed() {
   ClickInPuzzle(180.0f + 42.0f, 50.0f + 42.0f);  // nothing fitted: no press
   EXPECT_EQ(QuestNumber("puzzle_q_cube_bb_0_0"), 0);
   for (const char* item : {"stone_button", "stone_button2"}) {
-    HoldItem(item);
-    ClickInPuzzle(20.0f, 20.0f);
+    GiveItem(item, "normal", 0.0f, 0.0f);
+    EXPECT_TRUE(FitPuzzlePiece("q_cube", item));
   }
   EXPECT_TRUE(QuestFlag("puzzle_q_cube_sb"));
   EXPECT_TRUE(QuestFlag("puzzle_q_cube_sb2"));
-  const int presses[4][2] = {{0, 1}, {0, 2}, {3, 1}, {3, 3}};
-  for (const auto& [a, b] : presses) ClickInPuzzle(180.0f + 100.0f * a + 42.0f, 50.0f + 100.0f * b + 42.0f);
-  GameSteps(510);
+  EXPECT_TRUE(SolveOpenPuzzle("q_cube"));
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
   EXPECT_EQ(PuzzleKeysLeft("q_cube"), 0);
   EXPECT_EQ(CountObjects("q_rs"), 1);
   EXPECT_EQ(CountObjects("q_cube"), 0);
-}
-
-// Drags the hand of a clock by whole steps, the mouse a step ahead of it.
-void DragDial(int dial, int steps) {
-  const float cx = kPuzzleX + (dial == 0 ? 200.0f : dial == 1 ? 550.0f : 375.0f);
-  const float cy = kPuzzleY + (dial == 2 ? 330.0f : 180.0f);
-  const char* key = dial == 0 ? "puzzle_q_clocks_c1" : dial == 1 ? "puzzle_q_clocks_c2"
-                                                                  : "puzzle_q_clocks_c3";
-  auto point_at = [&](int degrees) {
-    const float rad = static_cast<float>(degrees + 5) * std::numbers::pi_v<float> / 180.0f;
-    EngineSetCursorLogical(cx + 60.0f * std::cos(rad), cy - 60.0f * std::sin(rad));
-  };
-  int angle = ((QuestNumber(key) % 360) + 360) % 360;
-  point_at(angle);
-  SendButtonDown();
-  GameSteps(1);
-  const int dir = steps > 0 ? 15 : -15;
-  for (int n = 0; n < std::abs(steps); ++n) {
-    angle = (angle + dir + 360) % 360;
-    point_at(angle);
-    GameSteps(1);
-  }
-  SendButtonUp();
-  GameSteps(1);
 }
 
 // The clocks: three hands fitted, the clue found, then the hands dragged
@@ -147,16 +121,16 @@ void ClocksPlayed() {
     HoldItem(item);
     ClickInPuzzle(375.0f, 470.0f);
   }
-  DragDial(2, -1);
+  DragClockHand(2, -1);
   EXPECT_EQ(QuestNumber("puzzle_q_clocks_c3"), 15) << "no turning before the clue";
   world.diary.pages.append("death");
-  DragDial(2, -1);  // dial 2 back a step turns dial 0 back with it
+  DragClockHand(2, -1);  // dial 2 back a step turns dial 0 back with it
   EXPECT_EQ(QuestNumber("puzzle_q_clocks_c3"), 0);
   EXPECT_EQ(QuestNumber("puzzle_q_clocks_c1"), 30);
   EXPECT_EQ(QuestNumber("puzzle_q_clocks_c2"), 150);
-  DragDial(0, 9);
-  DragDial(1, -1);
-  DragDial(2, -10);
+  DragClockHand(0, 9);
+  DragClockHand(1, -1);
+  DragClockHand(2, -10);
   GameSteps(510);
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
   EXPECT_EQ(PuzzleKeysLeft("q_clocks"), 0);
@@ -172,15 +146,10 @@ void PicturePlayed() {
   ClickInPuzzle(38.0f + 67.0f, 30.0f + 44.0f);  // nothing put in: no turn
   EXPECT_EQ(QuestNumber("puzzle_q_picture_field0_0"), 255);
   for (const char* item : {"first_piece_of_picture", "second_piece_of_picture"}) {
-    HoldItem(item);
-    ClickInPuzzle(20.0f, 20.0f);
+    GiveItem(item, "normal", 0.0f, 0.0f);
+    EXPECT_TRUE(FitPuzzlePiece("q_picture", item));
   }
-  const int turns[8][2] = {{1, 0}, {1, 3}, {3, 0}, {2, 1}, {1, 1}, {3, 3}, {3, 2}, {4, 2}};
-  for (const auto& [c, r] : turns) {
-    ClickInPuzzle(38.0f + 134.0f * c + 67.0f, 30.0f + 88.0f * r + 44.0f);
-    GameSteps(30);
-  }
-  GameSteps(500);
+  EXPECT_TRUE(SolveOpenPuzzle("q_picture"));
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
   EXPECT_EQ(PuzzleKeysLeft("q_picture"), 0);
   EXPECT_GE(FindInventoryEntry("punched_card"), 0);
@@ -198,12 +167,7 @@ void CodePlayed() {
   world.diary.pages.append("death");
   ClickInPuzzle(375.0f, 440.0f);
   EXPECT_FALSE(QuestFlag("puzzle_q_code_fin")) << "AAAAAAA is no name";
-  const int ups[7] = {4, 11, 4, 0, 13, 14, -9};  // E L E A N O R
-  for (int i = 0; i < 7; ++i)
-    for (int n = 0; n < std::abs(ups[i]); ++n)
-      ClickInPuzzle(165.0f + 60.0f * i + 26.0f, ups[i] > 0 ? 275.0f : 185.0f);
-  ClickInPuzzle(375.0f, 440.0f);
-  GameSteps(505);
+  EXPECT_TRUE(SolveOpenPuzzle("q_code"));
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
   EXPECT_EQ(PuzzleKeysLeft("q_code"), 0);
   EXPECT_EQ(CountObjects("q_letter"), 1);
@@ -241,12 +205,11 @@ void RopesPlayed() {
     HoldItem(item);
     ClickInPuzzle(40.0f, 40.0f);
   }
-  for (int rope : {2, 1, 2, 0, 3, 1}) {
+  for (int rope : {2, 1}) {
     ClickInPuzzle(150.0f + 120.0f * rope + 50.0f, 275.0f);
     GameSteps(65);
   }
-  EXPECT_GT(QuestNumber("puzzle_q_ropes_t_post"), 0);
-  GameSteps(500);
+  EXPECT_TRUE(SolveOpenPuzzle("q_ropes")) << "the wrong pull let the first rope spring back";
   EXPECT_FALSE(WindowVisible("wnd_puzzle"));
   EXPECT_EQ(PuzzleKeysLeft("q_ropes"), 0);
   EXPECT_GE(FindInventoryEntry("sugar"), 0);
