@@ -36,10 +36,10 @@ using Things = std::vector<Thing>;
 
 // What the content holds, as far as the story's chain is concerned.
 struct ContentModel {
-  std::map<std::string, Things> levels;    // as shipped
-  std::map<std::string, Things> addable;   // what the story may add to each level
-  std::map<std::string, Things> scenes;    // each level's hidden-object scene
-  std::set<std::string> items;             // the inventory items of the game
+  std::map<std::string, Things> levels;   // as shipped
+  std::map<std::string, Things> addable;  // what the story may add to each level
+  std::map<std::string, Things> scenes;   // each level's hidden-object scene
+  std::set<std::string> items;            // the inventory items of the game
 };
 
 std::string ReadAll(const fs::path& path) {
@@ -89,7 +89,8 @@ ContentModel ReadContent() {
 std::string ShortName(const std::string& name) { return name.size() > 2 ? name.substr(2) : ""; }
 
 const Thing* Find(const Things& things, const std::string& name) {
-  const auto it = std::find_if(things.begin(), things.end(), [&](const Thing& t) { return t.name == name; });
+  const auto it =
+      std::find_if(things.begin(), things.end(), [&](const Thing& t) { return t.name == name; });
   return it == things.end() ? nullptr : &*it;
 }
 
@@ -127,7 +128,8 @@ std::string FirstBrokenLink(const std::vector<StoryStep>& steps, const ContentMo
         for (const std::string& next : step.route) {
           object = "q_" + next;
           const Thing* exit = Find(world[here], object);
-          if (exit == nullptr || exit->kind != "area") return broken("no exit to " + next + " here");
+          if (exit == nullptr || exit->kind != "area")
+            return broken("no exit to " + next + " here");
           if (!world.count(next)) return broken("the game has no level " + next);
           here = next;
         }
@@ -155,12 +157,15 @@ std::string FirstBrokenLink(const std::vector<StoryStep>& steps, const ContentMo
           if (thing->kind != "item") return broken("a " + thing->kind + ", not an item to take");
           if (!is_only(ShortName(object))) return broken("taking it gives " + ShortName(object));
         } else if (step.kind == StepKind::Hunt) {
-          if (thing->kind != "hobject") return broken("a " + thing->kind + ", not a hunt's entrance");
+          if (thing->kind != "hobject")
+            return broken("a " + thing->kind + ", not a hunt's entrance");
           const auto scene = model.scenes.find(here);
-          const Thing* key = scene == model.scenes.end() ? nullptr : Find(scene->second, "h_" + ShortName(object));
+          const Thing* key =
+              scene == model.scenes.end() ? nullptr : Find(scene->second, "h_" + ShortName(object));
           if (key == nullptr || key->kind != "key")
             return broken("the level's scene hides no key h_" + ShortName(object));
-          if (!is_only(ShortName(object))) return broken("the hunt's reward is " + ShortName(object));
+          if (!is_only(ShortName(object)))
+            return broken("the hunt's reward is " + ShortName(object));
         } else if (step.kind == StepKind::Puzzle && thing->kind != "puzzle") {
           return broken("a " + thing->kind + ", not a puzzle");
         } else if (step.kind == StepKind::CloseUp && thing->kind != "zoomin") {
@@ -168,15 +173,18 @@ std::string FirstBrokenLink(const std::vector<StoryStep>& steps, const ContentMo
         }
         for (const std::string& item : step.uses) {
           const auto it = held.find(item);
-          if (it == held.end()) return broken("needs " + item + ", which is not held at this point");
+          if (it == held.end())
+            return broken("needs " + item + ", which is not held at this point");
           if (step.kind != StepKind::Wrong) held.erase(it);
         }
-        if (step.kind == StepKind::Take) world[here].erase(world[here].begin() + (thing - world[here].data()));
+        if (step.kind == StepKind::Take)
+          world[here].erase(world[here].begin() + (thing - world[here].data()));
       }
     }
 
     for (const std::string& item : step.gives) {
-      if (!model.items.count(item)) return broken("gives " + item + ", which is no item of the game");
+      if (!model.items.count(item))
+        return broken("gives " + item + ", which is no item of the game");
       held.insert(item);
     }
     // Another level's object is written LEVEL:OBJECT.
@@ -196,8 +204,10 @@ std::string FirstBrokenLink(const std::vector<StoryStep>& steps, const ContentMo
       const auto [level, name] = place(word);
       const auto known = model.addable.find(level);
       const Thing* described = known == model.addable.end() ? nullptr : Find(known->second, name);
-      if (described == nullptr) described = model.levels.count(level) ? Find(model.levels.at(level), name) : nullptr;
-      if (described == nullptr) return broken("adds " + word + ", which nothing in the content describes");
+      if (described == nullptr)
+        described = model.levels.count(level) ? Find(model.levels.at(level), name) : nullptr;
+      if (described == nullptr)
+        return broken("adds " + word + ", which nothing in the content describes");
       if (Find(world[level], name)) return broken("adds " + word + ", which is there already");
       world[level].push_back(*described);
     }
@@ -211,7 +221,8 @@ std::string FirstBrokenLink(const std::vector<StoryStep>& steps, const ContentMo
 }
 
 const StoryTable& ShippedStory() {
-  static const StoryTable table = ReadStoryTable(QUILLMOOR_TEST_SOURCE_DIR "/walkthrough/story.txt");
+  static const StoryTable table =
+      ReadStoryTable(QUILLMOOR_TEST_SOURCE_DIR "/walkthrough/story.txt");
   return table;
 }
 
@@ -222,8 +233,8 @@ const ContentModel& ShippedContent() {
 
 // The first step whose word list holds `word` (a given item, an add).
 std::vector<StoryStep>::const_iterator StepWith(const std::vector<StoryStep>& steps,
-                                               std::vector<std::string> StoryStep::*list,
-                                               const std::string& word) {
+                                                std::vector<std::string> StoryStep::*list,
+                                                const std::string& word) {
   return std::find_if(steps.begin(), steps.end(), [&](const StoryStep& s) {
     return std::find((s.*list).begin(), (s.*list).end(), word) != (s.*list).end();
   });
@@ -238,7 +249,8 @@ TEST(Completable, TheShippedStoryCanBeFinishedAndVisitsEveryLevel) {
   std::set<std::string> visited{"hotel"};
   for (const StoryStep& s : table.steps) visited.insert(s.route.begin(), s.route.end());
   for (const auto& [level, things] : ShippedContent().levels) {
-    const bool playable = std::any_of(things.begin(), things.end(), [](const Thing& t) { return t.kind != "area"; });
+    const bool playable =
+        std::any_of(things.begin(), things.end(), [](const Thing& t) { return t.kind != "area"; });
     EXPECT_TRUE(!playable || visited.count(level)) << level << " is never visited";
   }
 }
@@ -267,16 +279,19 @@ TEST(Completable, NamesTheFirstBrokenLink) {
     const auto walk = std::find_if(steps.begin(), steps.end(), [](const StoryStep& s) {
       return std::find(s.route.begin(), s.route.end(), "gates") != s.route.end();
     });
-    EXPECT_EQ(FirstBrokenLink(steps, model), line_of(walk) + "(crossroad q_gates): no exit to gates here");
+    EXPECT_EQ(FirstBrokenLink(steps, model),
+              line_of(walk) + "(crossroad q_gates): no exit to gates here");
   }
   {  // The cut tree's way on is placed nowhere in the content.
     ContentModel model = ShippedContent();
     Things& alley = model.addable.at("alley");
-    alley.erase(std::remove_if(alley.begin(), alley.end(), [](const Thing& t) { return t.name == "q_bridge"; }),
+    alley.erase(std::remove_if(alley.begin(), alley.end(),
+                               [](const Thing& t) { return t.name == "q_bridge"; }),
                 alley.end());
     const auto cut = StepWith(steps, &StoryStep::adds, "q_bridge");
-    EXPECT_EQ(FirstBrokenLink(steps, model),
-              line_of(cut) + "(alley q_tree): adds q_bridge, which nothing in the content describes");
+    EXPECT_EQ(
+        FirstBrokenLink(steps, model),
+        line_of(cut) + "(alley q_tree): adds q_bridge, which nothing in the content describes");
   }
   {  // The hotel's hunt hides something else; and a story cut short.
     ContentModel model = ShippedContent();
@@ -284,9 +299,11 @@ TEST(Completable, NamesTheFirstBrokenLink) {
       if (t.name == "h_scarecrow_head") t.name = "h_broom";
     const auto hunt = StepWith(steps, &StoryStep::gives, "scarecrow_head");
     EXPECT_EQ(FirstBrokenLink(steps, model),
-              line_of(hunt) + "(hotel q_scarecrow_head): the level's scene hides no key h_scarecrow_head");
+              line_of(hunt) +
+                  "(hotel q_scarecrow_head): the level's scene hides no key h_scarecrow_head");
     const std::vector<StoryStep> cut(steps.begin(), steps.end() - 2);
-    EXPECT_NE(FirstBrokenLink(cut, ShippedContent()).find("the outro is never reached"), std::string::npos);
+    EXPECT_NE(FirstBrokenLink(cut, ShippedContent()).find("the outro is never reached"),
+              std::string::npos);
   }
 }
 
