@@ -83,6 +83,12 @@ StoryTable ReadStoryTable(const std::filesystem::path& file) {
         list = &step.removes;
       } else if (word == "solve" && step.kind == StepKind::Puzzle && list == &args) {
         step.solve = true;
+      } else if (word.starts_with('@') && step.kind == StepKind::CloseUp && list == &args) {
+        const std::string digits = word.substr(1);
+        if (digits.empty() || digits.size() > 3 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+          return fail("a region is written @ and its number");
+        step.regions.push_back(std::stoi(digits));
       } else {
         list->push_back(word);
       }

@@ -16,7 +16,10 @@
 //   click OBJECT [ITEM]        a click with an empty cursor, or holding ITEM
 //                              (used up unless it is also among GIVES)
 //   wrong OBJECT ITEM          holding ITEM, which the object refuses
-//   closeup OBJECT [ITEM...]   opens it and plays it with the items
+//   closeup OBJECT [@N...] [ITEM...]
+//                              opens it, clicks its N-th regions in turn (a
+//                              lock set as the diary tells) and plays it
+//                              with the items
 //   hunt OBJECT                plays the hidden-object scene from the entrance
 //   puzzle OBJECT [ITEM...] [solve]
 //                              fits the items; with `solve` plays to the win,
@@ -41,6 +44,7 @@ struct StoryStep {
   std::string object;               // the object clicked; the answer; the chapter's title
   std::vector<std::string> route;   // walk: the levels entered, in order
   std::vector<std::string> uses;    // items held, in order
+  std::vector<int> regions;         // close-up: regions clicked first, by their order
   std::vector<std::string> gives;
   std::vector<std::string> adds;
   std::vector<std::string> removes;

@@ -314,21 +314,17 @@ std::string CloseUpStep(const StoryStep& step) {
   if (std::string trouble = ClickObject(step.object); !trouble.empty()) return trouble;
   GameSteps(2);
   if (!WindowVisible("wnd_zoomin")) return "the close-up did not open";
-  // "@N" in the table: the close-up's N-th region clicked, for a lock whose
-  // setting the player reads from the diary.
-  std::vector<std::string> items;
-  for (const std::string& use : step.uses) {
-    if (!use.starts_with('@')) {
-      items.push_back(use);
-      continue;
-    }
+  // A lock the player sets as the diary tells: its regions in turn.
+  for (const int n : step.regions) {
     GameSteps(1);
     const auto regions = CloseUpRegions();
-    const std::size_t n = std::stoul(use.substr(1));
-    if (n >= regions.size()) return "the close-up offers no region " + use.substr(1);
-    ClickAt(regions[n].x + regions[n].w / 2, regions[n].y + regions[n].h / 2);
+    if (n >= static_cast<int>(regions.size()))
+      return "the close-up offers no region " + std::to_string(n);
+    const CloseUpRect& r = regions[static_cast<std::size_t>(n)];
+    ClickAt(r.x + r.w / 2, r.y + r.h / 2);
     GameSteps(2);
   }
+  std::vector<std::string> items = step.uses;
   // A close-up that keeps the player waiting (a tune, a rising amulet) is
   // walked on while it owes what the table says it gives.
   for (int round = 0; round < kCloseUpRounds; ++round) {
