@@ -466,7 +466,7 @@ void PlayTheStory() {
   fs::create_directories(ScriptPath().parent_path());
   std::ofstream out(ScriptPath(), std::ios::binary);
   out << "# The story from a new profile to the credits, as the walkthrough test\n"
-         "# played it by clicks (written by the test; do not edit).\n"
+         "# played it by clicks. The test writes it anew each run.\n"
       << script << "quit\n";
 }
 
