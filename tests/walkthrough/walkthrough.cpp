@@ -13,7 +13,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/game_state.h"
 #include "engine/engine.h"
 #include "engine/random.h"
 #include "profile/profiles.h"
