@@ -3,7 +3,6 @@
 #include "engine/screen.h"
 
 #include <SDL.h>        // window, renderer, events, message boxes
-#include <SDL_image.h>  // IMG_SavePNG for screenshots
 
 #include <algorithm>
 #include <array>
@@ -13,6 +12,7 @@
 #include "engine/engine.h"
 #include "engine/keys.h"
 #include "engine/log.h"
+#include "engine/png_write.h"
 #include "engine/utf8.h"
 
 // --- Logical mapping ------------------------------------------------------------
@@ -455,10 +455,14 @@ bool PlatformSaveScreenshot(const std::string& path) {
   SDL_GetRendererOutputSize(g_platform.renderer, &w, &h);
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGBA32);
   if (surface == nullptr) return false;
+  std::string error;
   bool ok = SDL_RenderReadPixels(g_platform.renderer, nullptr, SDL_PIXELFORMAT_RGBA32,
                                  surface->pixels, surface->pitch) == 0;
-  if (ok) ok = IMG_SavePNG(surface, path.c_str()) == 0;
-  if (!ok) LogLine("Cannot save screenshot \"" + path + "\": " + SDL_GetError(), true);
+  if (!ok) error = SDL_GetError();
+  if (ok)
+    ok = WritePngFile(path, static_cast<const uint8_t*>(surface->pixels), w, h, surface->pitch,
+                      &error);
+  if (!ok) LogLine("Cannot save screenshot \"" + path + "\": " + error, true);
   SDL_FreeSurface(surface);
   return ok;
 }

@@ -138,17 +138,26 @@ void UpdateAndDraw(TParticleSystem& ps) {
       DrawList.scaled_image(name, 255, q.x, q.y, q.angle, scale, scale, q.colour, q.blend, 0);
     }
   }
-  ps.count = count;
 
-  // The dead leave in place. The spare slot after the last particle moves
-  // down with the others, and the walk goes on with the next slot, so a dead
-  // particle that slides into a freed slot waits for the next tick.
-  for (int i = 0; i < ps.count; ++i) {
-    if (!ps.p[static_cast<std::size_t>(i)].dead) continue;
-    std::memmove(&ps.p[static_cast<std::size_t>(i)], &ps.p[static_cast<std::size_t>(i) + 1],
-                 sizeof(TParticleD) * static_cast<std::size_t>(ps.count - i));
-    --ps.count;
+  // The dead leave in place, in one pass that keeps the order of the living.
+  // As when each dead particle closed its gap at once, the particle that
+  // slides into a freed slot is not looked at again this tick: a dead one
+  // right behind a dead one waits for the next call.
+  int kept = 0;
+  bool slid = false;
+  for (int i = 0; i < count; ++i) {
+    const TParticleD& q = ps.p[static_cast<std::size_t>(i)];
+    if (q.dead && !slid) {
+      slid = true;
+      continue;
+    }
+    slid = false;
+    if (kept != i) ps.p[static_cast<std::size_t>(kept)] = q;
+    ++kept;
   }
+  // The spare slot after the last particle follows them down.
+  if (kept < count) ps.p[static_cast<std::size_t>(kept)] = ps.p[static_cast<std::size_t>(count)];
+  ps.count = kept;
 }
 
 // --- The effects -----------------------------------------------------------------------

@@ -47,7 +47,34 @@ void timages::append_dir(const std::string& dir) {
     Texture* texture = LoadTexture(dir + file);
     if (texture == nullptr) ReportBrokenGameFile(dir + file);
     entries_.append(timage{name, name_hash(name), texture});
+    index(entries_.size() - 1);
   }
+}
+
+namespace {
+
+// The hash's low bits after a multiply, so names that differ only in their
+// last letters still spread over the table.
+std::size_t FirstSlot(uint32_t hash, std::size_t slots) {
+  return static_cast<std::size_t>((hash * 2654435761u) >> 16) & (slots - 1);
+}
+
+}  // namespace
+
+void timages::index(std::size_t entry) {
+  const uint32_t hash = entries_[entry].hash;
+  for (std::size_t s = FirstSlot(hash, kSlots);; s = (s + 1) & (kSlots - 1)) {
+    if (slots_[s] == 0) {
+      slots_[s] = static_cast<uint16_t>(entry + 1);
+      return;
+    }
+    if (entries_[slots_[s] - 1u].hash == hash) return;  // an earlier one keeps the name
+  }
+}
+
+void timages::reindex() {
+  slots_.fill(0);
+  for (std::size_t i = 0; i < entries_.size(); ++i) index(i);
 }
 
 void timages::free_from(std::size_t first) {
@@ -56,6 +83,7 @@ void timages::free_from(std::size_t first) {
     DeleteTexture(entries_[entries_.size() - 1].texture);
     entries_.remove_at(entries_.size() - 1);
   }
+  reindex();
 }
 
 void timages::load_dir(const std::string& dir) {
@@ -77,12 +105,15 @@ void timages::forget() {
   ForgetAlphaCache();
   entries_.clear();
   base_count_ = 0;
+  slots_.fill(0);
 }
 
 Texture* timages::get(std::string_view name) const {
   const uint32_t hash = name_hash(name);
-  for (const timage& entry : entries_)
+  for (std::size_t s = FirstSlot(hash, kSlots); slots_[s] != 0; s = (s + 1) & (kSlots - 1)) {
+    const timage& entry = entries_[slots_[s] - 1u];
     if (entry.hash == hash) return entry.texture;
+  }
   return nullptr;
 }
 

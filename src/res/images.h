@@ -1,8 +1,12 @@
 // The registries of named images and fonts. An image is drawn as "gbutton",
 // a font is "ui_font": the name is the file name without its extension.
 // Lookups compare name hashes; the first entry loaded under a name wins.
+// The frame tick finds its images by name many times a frame, so a table
+// keyed by the hash finds them without walking the registry; the registry
+// itself stays in load order.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,9 +44,18 @@ class timages {
  private:
   void append_dir(const std::string& dir);
   void free_from(std::size_t first);
+  void index(std::size_t entry);
+  void reindex();
+
+  // Open addressing over at least twice the capacity, so a probe ends soon
+  // at an empty slot. A slot holds 1 + the index of the first entry with
+  // that hash, 0 when empty.
+  static constexpr std::size_t kSlots = 8192;
+  static_assert(kSlots >= 2 * IMAGE_CAPACITY && (kSlots & (kSlots - 1)) == 0);
 
   FixedList<timage, IMAGE_CAPACITY> entries_;
   std::size_t base_count_ = 0;
+  std::array<uint16_t, kSlots> slots_{};
 };
 
 struct tfont {

@@ -189,6 +189,28 @@ TEST_F(Particles, AdjacentDeadParticlesLeaveOneTickApart) {
   EXPECT_EQ(Positions(*ps), (std::vector<float>{0, 4}));
 }
 
+TEST_F(Particles, RunsOfDeadParticlesKeepTheSurvivorsInTheirOrder) {
+  auto ps = NewEmitter();
+  // Slots 0 1 3 4 5 8 9 die this tick: every one that slides into a freed
+  // slot waits, whether it is dead or alive.
+  for (int i = 0; i < 10; ++i) {
+    const bool dies = i == 0 || i == 1 || (i >= 3 && i <= 5) || i >= 8;
+    EmitPlain(*ps, static_cast<float>(i), dies ? 300.0f : 0.0f);
+  }
+  EXPECT_EQ(Tick(*ps), 3u);
+  EXPECT_EQ(Positions(*ps), (std::vector<float>{1, 2, 4, 6, 7, 9}));
+  EXPECT_EQ(Tick(*ps), 3u);
+  EXPECT_EQ(Positions(*ps), (std::vector<float>{2, 6, 7}));
+
+  // A full emitter dying at once keeps every second one for a tick.
+  ps->count = 0;
+  for (int i = 0; i < MAX_PARTICLES; ++i) EmitPlain(*ps, static_cast<float>(i), 300.0f);
+  EXPECT_EQ(Tick(*ps), 0u);
+  ASSERT_EQ(ps->count, MAX_PARTICLES / 2);
+  for (int i = 0; i < ps->count; ++i)
+    ASSERT_FLOAT_EQ(ps->p[static_cast<std::size_t>(i)].x, static_cast<float>(2 * i + 1));
+}
+
 TEST_F(Particles, CopiesTakeOnlyTheLiveParticles) {
   auto source = NewEmitter();
   for (int i = 0; i < 3; ++i) EmitPlain(*source, static_cast<float>(i), 1);

@@ -88,6 +88,18 @@ TEST_F(Registries, ASecondSceneFreesTheFirstButKeepsThePermanentImages) {
   EXPECT_NE(images.get("gbutton"), nullptr);
 }
 
+TEST_F(Registries, ALeftSceneIsNoLongerFoundAndNeverHidesAPermanentImage) {
+  images.load_dir(Dir("base"));
+  images.load_scene_dir(Dir("scene1"));
+  images.load_scene_dir(Dir("other"));
+  EXPECT_EQ(images.get("lev_door"), nullptr);
+  EXPECT_EQ(TextureWidth(images.get("gbutton")), 8);
+  images.clear();
+  EXPECT_EQ(images.get("gbutton"), nullptr);
+  images.load_scene_dir(Dir("scene2"));
+  EXPECT_EQ(TextureWidth(images.get("lev_door")), 2);
+}
+
 TEST_F(Registries, ThePixelTestAnswersZeroOutsideTheImage) {
   images.load_dir(Dir("base"));
   EXPECT_EQ(image_alpha_at("gbutton", 0, 0), 255);
