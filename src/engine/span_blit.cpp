@@ -18,6 +18,9 @@ constexpr uint32_t kWhitePixel = 0xFFFFFFFFu;
 constexpr double kCornerSlack = 0.01;  // window pixels
 constexpr double kTexSlack = 1.0e-4;   // texture fractions
 
+// Pixels are sampled and covered at their centres.
+constexpr double kCentre = 0.5;
+
 struct Tint {
   uint32_t r;
   uint32_t g;
@@ -27,7 +30,8 @@ struct Tint {
 
 // One pixel of source over one of the target, in the renderer's arithmetic:
 // the tint scales the source, then blending and adding work on the source
-// scaled by its alpha.
+// scaled by its alpha; multiplying keeps the target where the source is
+// transparent, whatever colour its invisible pixels hold.
 template <SpanBlend kBlend, bool kTinted>
 inline void BlendPixel(uint32_t* dst, uint32_t src, const Tint& tint) {
   uint32_t a = src >> 24;
@@ -52,7 +56,7 @@ inline void BlendPixel(uint32_t* dst, uint32_t src, const Tint& tint) {
     uint32_t dr = (d >> 16) & 0xFF;
     uint32_t dg = (d >> 8) & 0xFF;
     uint32_t db = d & 0xFF;
-    if constexpr (kBlend != SpanBlend::Modulate) {
+    if constexpr (kBlend == SpanBlend::Blend || kBlend == SpanBlend::Add) {
       if (a < 255) {
         r = r * a / 255u;
         g = g * a / 255u;
@@ -162,6 +166,44 @@ bool Narrow(double v0, double dv, double* lo, double* hi) {
   return *lo < *hi;
 }
 
+// A rectangle that is not turned lands where the renderer's own rectangle
+// copy puts it: corner and size cut to whole pixels (a fill at least one
+// pixel thick), and the part of the texture cut to whole texels. Thin lines
+// and sprites on a scaled screen then fall on the same pixels either way.
+void SnapRectangle(double x[4], double y[4], double u[4], double v[4], const SpanSource& source,
+                   bool solid) {
+  if (x[0] != x[3] || x[1] != x[2] || y[0] != y[1] || y[2] != y[3]) return;
+  if (!(x[1] > x[0] && y[3] > y[0])) return;
+  auto cut = [](double value) { return std::trunc(std::clamp(value, -1.0e7, 1.0e7)); };
+  const double left = cut(x[0]);
+  const double top = cut(y[0]);
+  double w = cut(x[1] - x[0]);
+  double h = cut(y[3] - y[0]);
+  if (solid) {
+    w = std::max(w, 1.0);
+    h = std::max(h, 1.0);
+  }
+  x[0] = x[3] = left;
+  x[1] = x[2] = left + w;
+  y[0] = y[1] = top;
+  y[2] = y[3] = top + h;
+  if (solid) return;
+  const double tw = source.width;
+  const double th = source.height;
+  if (u[1] > u[0] && u[0] == u[3] && u[1] == u[2]) {
+    const double u0 = cut(u[0] * tw);
+    const double u1 = u0 + cut((u[1] - u[0]) * tw);
+    u[0] = u[3] = u0 / tw;
+    u[1] = u[2] = u1 / tw;
+  }
+  if (v[3] > v[0] && v[0] == v[1] && v[2] == v[3]) {
+    const double v0 = cut(v[0] * th);
+    const double v1 = v0 + cut((v[3] - v[0]) * th);
+    v[0] = v[1] = v0 / th;
+    v[2] = v[3] = v1 / th;
+  }
+}
+
 int32_t ToFixed(double v) {
   return static_cast<int32_t>(std::llround(std::clamp(v, -32000.0, 32000.0) * 65536.0));
 }
@@ -195,6 +237,7 @@ bool BlitParallelogram(const SpanTarget& target, const SpanSource& given, const 
   SpanSource source = given;
   if (source.pixels == nullptr) source = SpanSource{&kWhitePixel, 0, 1, 1};
   if (source.width <= 0 || source.height <= 0) return true;
+  SnapRectangle(x, y, u, v, source, given.pixels == nullptr);
 
   // Edge vectors: s runs along the top edge, t down the left edge.
   const double e1x = x[1] - px;
@@ -234,8 +277,8 @@ bool BlitParallelogram(const SpanTarget& target, const SpanSource& given, const 
   const double max_y = std::max({y[0], y[1], y[2], y[3]});
   const double min_x = std::min({x[0], x[1], x[2], x[3]});
   const double max_x = std::max({x[0], x[1], x[2], x[3]});
-  const int row0 = std::max(target.clip_y0, static_cast<int>(std::ceil(min_y - 0.5)));
-  const int row1 = std::min(target.clip_y1, static_cast<int>(std::ceil(max_y - 0.5)));
+  const int row0 = std::max(target.clip_y0, static_cast<int>(std::ceil(min_y - kCentre)));
+  const int row1 = std::min(target.clip_y1, static_cast<int>(std::ceil(max_y - kCentre)));
   if (row0 >= row1) return true;
 
   const bool tinted = red != 255 || green != 255 || blue != 255 || alpha != 255;
@@ -248,17 +291,17 @@ bool BlitParallelogram(const SpanTarget& target, const SpanSource& given, const 
   run.dty = static_cast<int32_t>(std::llround(step_ty * 65536.0));
 
   for (int row = row0; row < row1; ++row) {
-    const double yc = row + 0.5;
+    const double yc = row + kCentre;
     // s and t at the row's pixel centre x = 0.
     const double s0 = (0.0 - px) * ds_dx + (yc - py) * ds_dy;
     const double t0 = (0.0 - px) * dt_dx + (yc - py) * dt_dy;
     double lo = min_x - 1.0;
     double hi = max_x + 1.0;
     if (!Narrow(s0, ds_dx, &lo, &hi) || !Narrow(t0, dt_dx, &lo, &hi)) continue;
-    const int first = std::max(target.clip_x0, static_cast<int>(std::ceil(lo - 0.5)));
-    const int end = std::min(target.clip_x1, static_cast<int>(std::ceil(hi - 0.5)));
+    const int first = std::max(target.clip_x0, static_cast<int>(std::ceil(lo - kCentre)));
+    const int end = std::min(target.clip_x1, static_cast<int>(std::ceil(hi - kCentre)));
     if (first >= end) continue;
-    const double xc = first + 0.5;
+    const double xc = first + kCentre;
     const double s = s0 + ds_dx * xc;
     const double t = t0 + dt_dx * xc;
     run.dst = target.pixels + static_cast<std::ptrdiff_t>(row) * target.pitch + first;

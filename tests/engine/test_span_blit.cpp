@@ -76,7 +76,8 @@ void DrawLevelFrame() {
     DrawText(font, 20, 660, "Find the lantern, the key and the old map", 0, 1.0f);
   EndClip();
   SetDrawBlend(BLEND_MULTIPLY);
-  FillRect(512, 0, 512, 320, 0xA0A0FF, 255);
+  SetDrawColor(0xA0A0FF);
+  DrawSprite(images.get("lev_light"), 512, 0, 512, 320, 0, 255, FX_BLEND);
   ResetDrawState();
   FillRect(0, 0, 1024, 768, 0, 48);
   EndBatch();
@@ -100,10 +101,10 @@ TEST_F(SpanBlitter, LevelFramesMatchTheRenderersTrianglesWithinTolerance) {
     SetSoftwareBlitter(true);
     DrawLevelFrame();
     const std::vector<uint32_t> drawn = ReadFrame();
-
-    // The two paths round texel positions and edges differently: a sprite's
-    // rim may move by a pixel, nothing else. At most 1 % of the pixels differ
-    // by more than 24 in a channel, and the mean difference stays under 1.
+    // Turned sprites are sampled at slightly different texels and their rims
+    // may move by a pixel (the renderer's triangles round corners to half
+    // pixels), nothing else: at most 1 % of the pixels differ by more than 24
+    // in a channel, and the mean difference per channel stays under 2.
     std::size_t far_off = 0;
     double total = 0.0;
     for (std::size_t i = 0; i < drawn.size(); ++i) {
@@ -118,7 +119,7 @@ TEST_F(SpanBlitter, LevelFramesMatchTheRenderersTrianglesWithinTolerance) {
     }
     const double mean = total / (3.0 * static_cast<double>(drawn.size()));
     EXPECT_LE(far_off, drawn.size() / 100) << "mean difference " << mean;
-    EXPECT_LT(mean, 1.0) << far_off << " pixels far off";
+    EXPECT_LT(mean, 2.0) << far_off << " pixels far off";
   }
 }
 
