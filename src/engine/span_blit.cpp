@@ -5,6 +5,7 @@
 #include "engine/span_blit.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -132,6 +133,8 @@ inline __m128i SpreadAlpha(__m128i wide) {
 template <SpanBlend kBlend, bool kTinted>
 inline void BlendFour(uint32_t* dst, __m128i src, __m128i tint) {
   const __m128i zero = _mm_setzero_si128();
+  // A tint never makes a transparent pixel show.
+  if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(src, 24), zero)) == 0xFFFF) return;
   __m128i src_lo = _mm_unpacklo_epi8(src, zero);
   __m128i src_hi = _mm_unpackhi_epi8(src, zero);
   if constexpr (kTinted) {
@@ -140,8 +143,9 @@ inline void BlendFour(uint32_t* dst, __m128i src, __m128i tint) {
     src = _mm_packus_epi16(src_lo, src_hi);
   }
   const __m128i alpha_bytes = _mm_srli_epi32(src, 24);
-  const __m128i none = _mm_cmpeq_epi32(alpha_bytes, zero);
-  if (_mm_movemask_epi8(none) == 0xFFFF) return;  // all four transparent
+  if constexpr (kTinted) {
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha_bytes, zero)) == 0xFFFF) return;
+  }
   const __m128i target = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
   if constexpr (kBlend == SpanBlend::Blend) {
     const __m128i full = _mm_cmpeq_epi32(alpha_bytes, _mm_set1_epi32(255));
@@ -277,8 +281,17 @@ void DrawRun(const Run& run, const SpanSource& source, const TexelBox& box, cons
       BlendPixel<kBlend, kTinted>(dst + i, row[std::clamp(tx >> 16, x0, x1)], tint);
     return;
   }
+  // Both ends inside the texels: every step between is too.
+  const int32_t end_x = tx + dtx * (count - 1);
+  const int32_t end_y = ty + dty * (count - 1);
+  const bool inside = std::min(tx, end_x) >> 16 >= x0 && std::max(tx, end_x) >> 16 <= x1 &&
+                      std::min(ty, end_y) >> 16 >= y0 && std::max(ty, end_y) >> 16 <= y1;
+  const int lx0 = inside ? INT32_MIN : x0;
+  const int lx1 = inside ? INT32_MAX : x1;
+  const int ly0 = inside ? INT32_MIN : y0;
+  const int ly1 = inside ? INT32_MAX : y1;
   auto texel = [&](int32_t x, int32_t y) {
-    return pixels[std::clamp(y >> 16, y0, y1) * pitch + std::clamp(x >> 16, x0, x1)];
+    return pixels[std::clamp(y >> 16, ly0, ly1) * pitch + std::clamp(x >> 16, lx0, lx1)];
   };
   int i = 0;
 #if QUILLMOOR_SPAN_SSE2
@@ -318,10 +331,11 @@ RunDrawer PickDrawer(SpanBlend blend) {
 
 // Narrows [lo, hi) to the pixel centres xc where v0 + dv * xc lies in [0, 1).
 // False when no centre of the row can.
-bool Narrow(double v0, double dv, double* lo, double* hi) {
+// inverse_dv is 1 / dv, worked out once per sprite.
+bool Narrow(double v0, double dv, double inverse_dv, double* lo, double* hi) {
   if (std::fabs(dv) < 1.0e-12) return v0 >= 0.0 && v0 < 1.0;
-  double a = -v0 / dv;
-  double b = (1.0 - v0) / dv;
+  double a = -v0 * inverse_dv;
+  double b = (1.0 - v0) * inverse_dv;
   if (a > b) std::swap(a, b);
   *lo = std::max(*lo, a);
   *hi = std::min(*hi, b);
@@ -366,8 +380,12 @@ void SnapRectangle(double x[4], double y[4], double u[4], double v[4], const Spa
   }
 }
 
+// 16.16 fixed point, rounded to nearest.
 int32_t ToFixed(double v) {
-  return static_cast<int32_t>(std::llround(std::clamp(v, -32000.0, 32000.0) * 65536.0));
+  const double scaled = std::clamp(v, -32000.0, 32000.0) * 65536.0 + 0.5;
+  auto whole = static_cast<int32_t>(scaled);
+  if (static_cast<double>(whole) > scaled) --whole;
+  return whole;
 }
 
 }  // namespace
@@ -412,6 +430,8 @@ bool BlitParallelogram(const SpanTarget& target, const SpanSource& given, const 
   const double ds_dy = -e2x / det;
   const double dt_dx = -e1y / det;
   const double dt_dy = e1x / det;
+  const double inverse_ds_dx = ds_dx != 0.0 ? 1.0 / ds_dx : 0.0;
+  const double inverse_dt_dx = dt_dx != 0.0 ? 1.0 / dt_dx : 0.0;
 
   // Texels as a function of (s, t).
   const double tw = source.width;
@@ -449,8 +469,8 @@ bool BlitParallelogram(const SpanTarget& target, const SpanSource& given, const 
   const double step_tx = tx_s * ds_dx + tx_t * dt_dx;
   const double step_ty = ty_s * ds_dx + ty_t * dt_dx;
   Run run{};
-  run.dtx = static_cast<int32_t>(std::llround(step_tx * 65536.0));
-  run.dty = static_cast<int32_t>(std::llround(step_ty * 65536.0));
+  run.dtx = ToFixed(std::clamp(step_tx, -16000.0, 16000.0));
+  run.dty = ToFixed(std::clamp(step_ty, -16000.0, 16000.0));
 
   for (int row = row0; row < row1; ++row) {
     const double yc = row + kCentre;
@@ -459,7 +479,8 @@ bool BlitParallelogram(const SpanTarget& target, const SpanSource& given, const 
     const double t0 = (0.0 - px) * dt_dx + (yc - py) * dt_dy;
     double lo = min_x - 1.0;
     double hi = max_x + 1.0;
-    if (!Narrow(s0, ds_dx, &lo, &hi) || !Narrow(t0, dt_dx, &lo, &hi)) continue;
+    if (!Narrow(s0, ds_dx, inverse_ds_dx, &lo, &hi) || !Narrow(t0, dt_dx, inverse_dt_dx, &lo, &hi))
+      continue;
     const int first = std::max(target.clip_x0, static_cast<int>(std::ceil(lo - kCentre)));
     const int end = std::min(target.clip_x1, static_cast<int>(std::ceil(hi - kCentre)));
     if (first >= end) continue;
