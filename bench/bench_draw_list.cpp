@@ -1,7 +1,8 @@
 // The game's own draw list filled to its 4097 commands, as a busy frame of
 // the game records it: the background, window skins and buttons, texts in
 // the interface font, and sparks and glints of the particle effects; played
-// back on the software renderer of a headless run.
+// back on the software renderer of a headless run, with the engine's span
+// blitter off (argument 0) and on (1).
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -58,6 +59,7 @@ void BM_GameDrawListFrame(benchmark::State& state) {
   fonts.load_dir("data/fonts/");
   tbatch list;
   RecordBusyFrame(list);
+  SetSoftwareBlitter(state.range(0) != 0);
   for (auto _ : state) {
     PlatformBeginFrame(true);
     BeginBatch();
@@ -68,8 +70,10 @@ void BM_GameDrawListFrame(benchmark::State& state) {
   state.counters["commands"] = static_cast<double>(list.count());
   images.clear();
   fonts.clear();
+  SetSoftwareBlitter(true);
   EngineReset();
 }
-BENCHMARK(BM_GameDrawListFrame)->Unit(benchmark::kMillisecond)->Iterations(30);
+// 0: the renderer's own triangles (the old path); 1: the engine's span blitter.
+BENCHMARK(BM_GameDrawListFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 }  // namespace

@@ -3,7 +3,8 @@
 // deformation grid and rectangle sent through one transform path (view,
 // sprite rotation and mirroring, logical-to-window mapping) as geometry.
 // Depends on the renderer the window owns (screen.h) and on the game files
-// (archive.h) for the bytes of images.
+// (archive.h) for the bytes of images. On the software renderer the engine's
+// span blitter (span_blit.h) draws quads straight into the window's pixels.
 #include "engine/render.h"
 
 #include <SDL.h>        // renderer, textures, geometry
@@ -19,6 +20,7 @@
 #include "engine/engine.h"
 #include "engine/log.h"
 #include "engine/screen.h"
+#include "engine/span_blit.h"
 
 struct Texture {
   SDL_Texture* sdl = nullptr;
@@ -27,6 +29,10 @@ struct Texture {
   int height = 0;
   bool opaque = false;  // every alpha byte 255: blending it is copying it
   std::vector<uint8_t> alpha;
+  // On the software renderer, the renderer's own copy of the pixels
+  // (0xAARRGGBB), read by the span blitter; nullptr elsewhere.
+  const uint32_t* pixels = nullptr;
+  int pitch = 0;  // in pixels
 };
 
 namespace {
@@ -64,6 +70,7 @@ struct RenderState {
   SDL_Rect clip{0, 0, 0, 0};  // window pixels
 
   bool batching = false;
+  bool blitter_on = true;
   int output_w = 0;
   int output_h = 0;
 
@@ -213,9 +220,19 @@ bool CopyAlpha(SDL_Surface* picture, std::vector<uint8_t>* alpha) {
   return true;
 }
 
-SDL_Texture* MakeTexture(SDL_Renderer* renderer, SDL_Surface* picture) {
-  SDL_Texture* texture = SDL_CreateTexture(renderer, picture->format->format,
-                                           SDL_TEXTUREACCESS_STATIC, picture->w, picture->h);
+bool IsSoftware(SDL_Renderer* renderer) {
+  SDL_RendererInfo info;
+  return SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+}
+
+// On the software renderer a streaming texture is a plain picture in memory
+// whose lock hands out its own pixels without copying; they stay where they
+// are until the texture is destroyed, so the span blitter reads them there.
+SDL_Texture* MakeTexture(SDL_Renderer* renderer, SDL_Surface* picture, Texture* owner) {
+  const bool software = IsSoftware(renderer) && picture->format->format == SDL_PIXELFORMAT_ARGB8888;
+  SDL_Texture* texture = SDL_CreateTexture(
+      renderer, picture->format->format,
+      software ? SDL_TEXTUREACCESS_STREAMING : SDL_TEXTUREACCESS_STATIC, picture->w, picture->h);
   if (texture == nullptr) return nullptr;
   int updated = SDL_LockSurface(picture);
   if (updated == 0) {
@@ -228,6 +245,13 @@ SDL_Texture* MakeTexture(SDL_Renderer* renderer, SDL_Surface* picture) {
   }
   SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
   SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear);
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (software && SDL_LockTexture(texture, nullptr, &pixels, &pitch) == 0) {
+    SDL_UnlockTexture(texture);
+    owner->pixels = static_cast<const uint32_t*>(pixels);
+    owner->pitch = pitch / 4;
+  }
   return texture;
 }
 
@@ -395,15 +419,82 @@ void Submit(SDL_Texture* texture, SDL_BlendMode blend, const SDL_Vertex* vertice
   if (!s.batching) Flush();
 }
 
-void SubmitQuad(SDL_Texture* texture, SDL_BlendMode blend, const Point corners[4], const float u[4],
-                const float v[4], SDL_Color colour) {
+// The window's pixels when the span blitter may draw into them: the
+// software renderer drawing to the window itself (no target texture, no
+// scaling or offset of its own) in a 32-bit format. What the renderer and
+// the batch have queued is drawn first, so the order on screen holds.
+bool DirectTarget(SDL_Renderer* renderer, SpanTarget* target) {
+  const RenderState& s = g_render;
+  if (!s.blitter_on || renderer == nullptr || !IsSoftware(renderer)) return false;
+  if (SDL_GetRenderTarget(renderer) != nullptr) return false;
+  float scale_x = 0.0f;
+  float scale_y = 0.0f;
+  SDL_RenderGetScale(renderer, &scale_x, &scale_y);
+  SDL_Rect viewport;
+  SDL_RenderGetViewport(renderer, &viewport);
+  if (scale_x != 1.0f || scale_y != 1.0f || viewport.x != 0 || viewport.y != 0) return false;
+  SDL_Window* window = SDL_RenderGetWindow(renderer);
+  SDL_Surface* surface = window != nullptr ? SDL_GetWindowSurface(window) : nullptr;
+  if (surface == nullptr || SDL_MUSTLOCK(surface) || surface->pixels == nullptr) return false;
+  const Uint32 format = surface->format->format;
+  if (format != SDL_PIXELFORMAT_RGB888 && format != SDL_PIXELFORMAT_ARGB8888) return false;
+  Flush();
+  SDL_RenderFlush(renderer);
+  target->pixels = static_cast<uint32_t*>(surface->pixels);
+  target->pitch = surface->pitch / 4;
+  target->clip_x0 = 0;
+  target->clip_y0 = 0;
+  target->clip_x1 = std::min(surface->w, viewport.w);
+  target->clip_y1 = std::min(surface->h, viewport.h);
+  if (s.clipping) {
+    target->clip_x0 = std::max(0, s.clip.x);
+    target->clip_y0 = std::max(0, s.clip.y);
+    target->clip_x1 = std::min(target->clip_x1, s.clip.x + s.clip.w);
+    target->clip_y1 = std::min(target->clip_y1, s.clip.y + s.clip.h);
+  }
+  return true;
+}
+
+SpanBlend ToSpanBlend(SDL_BlendMode blend) {
+  switch (blend) {
+    case SDL_BLENDMODE_BLEND:
+      return SpanBlend::Blend;
+    case SDL_BLENDMODE_ADD:
+      return SpanBlend::Add;
+    case SDL_BLENDMODE_MOD:
+      return SpanBlend::Modulate;
+    case SDL_BLENDMODE_MUL:
+      return SpanBlend::Multiply;
+    default:
+      return SpanBlend::Copy;
+  }
+}
+
+// A sprite, glyph or rectangle (texture nullptr): drawn at once by the span
+// blitter on the software renderer, else gathered as two triangles.
+void SubmitQuad(const Texture* texture, SDL_BlendMode blend, const Point corners[4],
+                const float u[4], const float v[4], SDL_Color colour) {
   SDL_Vertex quad[4];
   for (int i = 0; i < 4; ++i) {
     quad[i].position = ToWindow(corners[i]);
     quad[i].color = colour;
     quad[i].tex_coord = SDL_FPoint{u[i], v[i]};
   }
-  Submit(texture, blend, quad, 4, kQuadIndices, 6);
+  SpanTarget target;
+  if ((texture == nullptr || texture->pixels != nullptr) && Drawable(quad, 4) &&
+      DirectTarget(PlatformRenderer(), &target)) {
+    SpanSource source;
+    if (texture != nullptr)
+      source = SpanSource{texture->pixels, texture->pitch, texture->width, texture->height};
+    const float wx[4] = {quad[0].position.x, quad[1].position.x, quad[2].position.x,
+                         quad[3].position.x};
+    const float wy[4] = {quad[0].position.y, quad[1].position.y, quad[2].position.y,
+                         quad[3].position.y};
+    if (BlitParallelogram(target, source, wx, wy, u, v, colour.r, colour.g, colour.b, colour.a,
+                          ToSpanBlend(blend)))
+      return;
+  }
+  Submit(texture != nullptr ? texture->sdl : nullptr, blend, quad, 4, kQuadIndices, 6);
 }
 
 void SubmitRect(float x, float y, float w, float h, SDL_Color colour, SDL_BlendMode blend) {
@@ -463,7 +554,7 @@ Texture* LoadTextureFromMemory(const std::string& name, const void* bytes, std::
   auto texture = new Texture;
   bool ok = picture != nullptr && CopyAlpha(picture, &texture->alpha);
   if (ok) {
-    texture->sdl = MakeTexture(renderer, picture);
+    texture->sdl = MakeTexture(renderer, picture, texture);
     ok = texture->sdl != nullptr;
   }
   if (ok) {
@@ -593,6 +684,11 @@ void EndBatch() {
 
 void FlushBatch() { Flush(); }
 
+void SetSoftwareBlitter(bool on) {
+  Flush();
+  g_render.blitter_on = on;
+}
+
 // --- Drawing -----------------------------------------------------------------------------------
 
 void DrawSprite(const Texture* texture, float x, float y, float w, float h, float angle,
@@ -625,7 +721,7 @@ void DrawSpritePart(const Texture* texture, const SourceRect& source, float x, f
   SpriteCorners(x, y, w, h, angle, corners);
   const float u[4] = {u0, u1, u1, u0};
   const float v[4] = {v0, v0, v1, v1};
-  SubmitQuad(texture->sdl, SpriteBlend(texture, opacity, effects), corners, u, v,
+  SubmitQuad(texture, SpriteBlend(texture, opacity, effects), corners, u, v,
              DrawColour(g_render.colour, opacity));
 }
 
@@ -699,7 +795,7 @@ void DrawTexturedQuads(const Texture* texture, const TexturedQuad* quads, std::s
       u[i] = std::clamp(quad.u[i], 0.0f, 1.0f);
       v[i] = std::clamp(quad.v[i], 0.0f, 1.0f);
     }
-    SubmitQuad(texture->sdl, blend, corners, u, v, colour);
+    SubmitQuad(texture, blend, corners, u, v, colour);
   }
 }
 

@@ -86,6 +86,12 @@ void EndBatch();
 // renderer itself (the movie) calls it first so the order on screen holds.
 void FlushBatch();
 
+// On the software renderer sprites, glyphs and rectangles are drawn by the
+// engine's own span blitter (on unless turned off); off, they go to the
+// renderer as triangles, the way the accelerated renderer draws them, which
+// is the picture the blitter's is compared with.
+void SetSoftwareBlitter(bool on);
+
 // --- Drawing ------------------------------------------------------------------------
 
 struct SourceRect {
