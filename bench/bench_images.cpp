@@ -17,6 +17,7 @@
 #include "engine/engine.h"
 #include "engine/name_hash.h"
 #include "engine/screen.h"
+#include "headless_game.h"
 #include "res/draw_list.h"
 #include "res/images.h"
 
@@ -28,19 +29,7 @@ const char* const kStartupDirs[] = {"images/splash/", "images/common/", "images/
 class LoadedImages {
  public:
   explicit LoadedImages(benchmark::State& state) {
-    if (::chdir(QUILLMOOR_BENCH_GAME_DIR) != 0) {
-      state.SkipWithError("no game folder");
-      return;
-    }
-    EngineReset();
-    EngineSettings settings;
-    settings.headless = true;
-    EngineConfigure(settings);
-    WindowRequest window;
-    if (!PlatformInit(true) || !PlatformCreateWindow(window)) {
-      state.SkipWithError("no headless screen");
-      return;
-    }
+    if (!OpenHeadlessGame(state)) return;
     OpenArchive("data/images.dat", "58203");
     for (const char* dir : kStartupDirs) images.load_dir(dir);
     images.load_scene_dir("images/levels/hotel/");

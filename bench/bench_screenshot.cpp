@@ -16,6 +16,7 @@
 #include "engine/engine.h"
 #include "engine/render.h"
 #include "engine/screen.h"
+#include "headless_game.h"
 #include "res/images.h"
 
 namespace {
@@ -25,19 +26,7 @@ namespace fs = std::filesystem;
 // The hotel's pictures on a headless 1024 x 768 window: the largest as the
 // background, the others spread over it, the panel's band at the bottom.
 bool DrawHotelFrame(benchmark::State& state) {
-  if (::chdir(QUILLMOOR_BENCH_GAME_DIR) != 0) {
-    state.SkipWithError("no game folder");
-    return false;
-  }
-  EngineReset();
-  EngineSettings settings;
-  settings.headless = true;
-  EngineConfigure(settings);
-  WindowRequest window;
-  if (!PlatformInit(true) || !PlatformCreateWindow(window)) {
-    state.SkipWithError("no headless screen");
-    return false;
-  }
+  if (!OpenHeadlessGame(state)) return false;
   OpenArchive("data/images.dat", "58203");
   images.load_scene_dir("images/levels/hotel/");
   CloseArchive();
