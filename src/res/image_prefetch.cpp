@@ -158,11 +158,10 @@ bool TakePrefetchedFolder(const std::string& identity, const std::string& folder
     g_prefetch.ready.erase(it);
     return true;
   }
-  for (auto it = g_prefetch.waiting.begin(); it != g_prefetch.waiting.end(); ++it) {
-    if (*it != folder) continue;
-    g_prefetch.waiting.erase(it);
-    break;
-  }
+  // The level is decoded on the spot: the worker stops, so that it does not
+  // take the second core from that, and is given the new neighbours after.
+  g_prefetch.waiting.clear();
+  g_prefetch.busy.clear();
   return false;
 }
 

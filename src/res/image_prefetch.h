@@ -29,7 +29,8 @@ void PrefetchImageFolders(const std::string& archive, const std::string& passwor
                           const std::string& identity, uint32_t format,
                           const std::vector<std::string>& folders);
 // The folder's pictures when the worker has them, waiting if it is decoding
-// that folder now; false (and the request dropped) otherwise.
+// that folder now; false otherwise, and the worker then stops decoding until
+// the next request (what it finished stays ready).
 bool TakePrefetchedFolder(const std::string& identity, const std::string& folder,
                           std::vector<PrefetchedImage>* out);
 // Whether the folder is decoded and waiting (for measurements).
