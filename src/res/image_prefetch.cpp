@@ -44,12 +44,6 @@ struct PrefetchState {
 
 PrefetchState g_prefetch;
 
-bool Wanted(const PrefetchState& s, const std::string& folder) {
-  for (const std::string& w : s.waiting)
-    if (w == folder) return true;
-  return false;
-}
-
 void Work() {
   ArchiveReader reader;
   std::string reader_file;

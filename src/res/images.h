@@ -27,11 +27,11 @@ class timages {
   void load_dir(const std::string& dir);
   // Puts the images of the previous scene (everything after the permanent
   // ones) aside, then loads the folder's images without making them
-  // permanent: from the scenes put aside, from the pictures decoded ahead,
-  // or from the archive. The last kKeptScenes scenes read from the archive
-  // stay aside for the way back; older ones are freed.
+  // permanent: from the scene put aside, from the pictures decoded ahead,
+  // or from the archive. The scene left last, if read from the archive,
+  // stays aside for the way back; the one before is freed.
   void load_scene_dir(const std::string& dir);
-  // Whether the folder's images are among the scenes put aside.
+  // Whether the folder's images are the scene put aside.
   bool scene_kept(const std::string& dir) const;
   // The archive the scene images came from (OpenArchiveIdentity), or "".
   const std::string& scene_identity() const { return scene_identity_; }
@@ -59,7 +59,9 @@ class timages {
     std::string key;  // archive identity + "|" + folder
     std::vector<timage> entries;
   };
-  static constexpr std::size_t kKeptScenes = 2;
+  // One level's pictures are about 19 MB with their alpha: one kept and one
+  // decoded ahead keep the game within its memory.
+  static constexpr std::size_t kKeptScenes = 1;
 
   FixedList<timage, IMAGE_CAPACITY> entries_;
   std::size_t base_count_ = 0;

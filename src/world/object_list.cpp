@@ -149,12 +149,12 @@ void LoadImageFolder(const std::string& folder) {
   CloseArchive();
 }
 
-// The levels the exits lead to are decoded ahead while the player looks
-// around; two at most, so that their pixels stay within the memory the game
-// may use. The level just left is among the scenes kept already.
+// The level the first exit leads to (other than the level just left, which
+// is kept already) is decoded ahead while the player looks around; one
+// only, so that its pixels stay within the memory the game may use.
 void PrefetchNeighbourImages(std::string_view level) {
   if (images.scene_identity().empty()) return;
-  constexpr std::size_t kPrefetchedLevels = 2;
+  constexpr std::size_t kPrefetchedLevels = 1;
   std::vector<std::string> folders;
   for (const SceneObject& o : world.objects) {
     if (folders.size() == kPrefetchedLevels) break;
