@@ -61,6 +61,8 @@ void timages::append_prefetched(const std::string& dir, std::vector<PrefetchedIm
       break;
     }
     Texture* texture = picture.image != nullptr ? TextureFromDecoded(*picture.image) : nullptr;
+    // Its pixels are in the texture now: freed at once, not with the folder.
+    picture.image.reset();
     if (texture == nullptr) texture = LoadTexture(dir + picture.file);
     if (texture == nullptr) ReportBrokenGameFile(dir + picture.file);
     append_entry(timage{name, name_hash(name), texture});
@@ -92,20 +94,24 @@ void timages::put_scene_aside() {
   scene_key_.clear();
 }
 
-bool timages::take_kept_scene(const std::string& key) {
+bool timages::take_kept_scene(const std::string& key, std::vector<timage>* out) {
   for (auto scene = kept_.begin(); scene != kept_.end(); ++scene) {
     if (scene->key != key) continue;
-    std::size_t i = 0;
-    for (; i < scene->entries.size() && !entries_.full(); ++i) append_entry(scene->entries[i]);
-    // Only a registry filled since by permanent images leaves some out.
-    for (; i < scene->entries.size(); ++i) {
-      LogFull("Image", IMAGE_CAPACITY, scene->entries[i].name);
-      DeleteTexture(scene->entries[i].texture);
-    }
+    *out = std::move(scene->entries);
     kept_.erase(scene);
     return true;
   }
   return false;
+}
+
+void timages::append_kept(std::vector<timage>& scene) {
+  std::size_t i = 0;
+  for (; i < scene.size() && !entries_.full(); ++i) append_entry(scene[i]);
+  // Only a registry filled since by permanent images leaves some out.
+  for (; i < scene.size(); ++i) {
+    LogFull("Image", IMAGE_CAPACITY, scene[i].name);
+    DeleteTexture(scene[i].texture);
+  }
 }
 
 void timages::free_kept_scenes() {
@@ -136,12 +142,19 @@ void timages::load_dir(const std::string& dir) {
 }
 
 void timages::load_scene_dir(const std::string& dir) {
-  put_scene_aside();
   // Pictures read from disk may change under the game (the editor's); only
   // the archive's are kept.
-  scene_identity_ = OpenArchiveIdentity();
-  const std::string key = scene_identity_.empty() ? std::string() : scene_identity_ + "|" + dir;
-  if (key.empty() || !take_kept_scene(key)) {
+  const std::string identity = OpenArchiveIdentity();
+  const std::string key = identity.empty() ? std::string() : identity + "|" + dir;
+  // The scene walked back to is taken out before the one left is put aside
+  // in its place.
+  std::vector<timage> back;
+  const bool kept = !key.empty() && take_kept_scene(key, &back);
+  put_scene_aside();
+  scene_identity_ = identity;
+  if (kept) {
+    append_kept(back);
+  } else {
     std::vector<PrefetchedImage> prefetched;
     if (!key.empty() && TakePrefetchedFolder(scene_identity_, dir, &prefetched))
       append_prefetched(dir, prefetched);

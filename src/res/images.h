@@ -52,7 +52,8 @@ class timages {
   void append_entry(timage entry);
   void free_from(std::size_t first);
   void put_scene_aside();
-  bool take_kept_scene(const std::string& key);
+  bool take_kept_scene(const std::string& key, std::vector<timage>* out);
+  void append_kept(std::vector<timage>& scene);
   void free_kept_scenes();
 
   struct KeptScene {
