@@ -8,8 +8,11 @@
 #include <fnmatch.h>   // the "*.png" part of a listing mask
 #include <sys/stat.h>  // regular files only in disk listings
 #include <zip.h>       // the image archive, traditional PKWARE encryption
+#include <zlib.h>      // inflating members read past the library, and their check sums
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <string_view>
 #include <utility>
 
@@ -25,6 +28,7 @@ constexpr zip_uint64_t kMaxMemberBytes = zip_uint64_t{64} << 20;
 struct ArchiveState {
   zip_t* zip = nullptr;
   std::string file;
+  std::string password;
   std::string image;  // the archive's bytes when it was opened from memory
 };
 
@@ -102,13 +106,107 @@ bool Adopt(zip_t* zip, const std::string& file_name, const std::string& password
   }
   g_archive.zip = zip;
   g_archive.file = file_name;
+  g_archive.password = password;
+  return true;
+}
+
+// --- Traditional decryption in one loop ----------------------------------------------
+// The library decrypts with a function call per byte, which made reading a
+// level's pictures cost as much as decoding them. The same arithmetic in one
+// loop reads them several times faster. Whatever this path does not like
+// (another method, a short read, a wrong check sum) is read again by the
+// library, which then says what is wrong.
+
+constexpr std::array<uint32_t, 256> MakeCrcTable() {
+  std::array<uint32_t, 256> table{};
+  for (uint32_t n = 0; n < 256; ++n) {
+    uint32_t c = n;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[n] = c;
+  }
+  return table;
+}
+constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
+
+struct TraditionalKeys {
+  uint32_t k0 = 0x12345678u;
+  uint32_t k1 = 0x23456789u;
+  uint32_t k2 = 0x34567890u;
+
+  void update(uint8_t plain) {
+    k0 = kCrcTable[(k0 ^ plain) & 0xFF] ^ (k0 >> 8);
+    k1 = (k1 + (k0 & 0xFF)) * 134775813u + 1;
+    k2 = kCrcTable[(k2 ^ (k1 >> 24)) & 0xFF] ^ (k2 >> 8);
+  }
+  uint8_t mask() const {
+    const uint32_t t = (k2 | 2) & 0xFFFF;
+    return static_cast<uint8_t>((t * (t ^ 1)) >> 8);
+  }
+};
+
+// The size of the traditional encryption header before a member's data.
+constexpr zip_uint64_t kTraditionalHeader = 12;
+
+bool Inflated(const uint8_t* in, std::size_t in_size, std::size_t out_size, std::string* out) {
+  out->resize(out_size);
+  z_stream z{};
+  if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return false;
+  z.next_in = const_cast<uint8_t*>(in);
+  z.avail_in = static_cast<uInt>(in_size);
+  z.next_out = reinterpret_cast<Bytef*>(out->data());
+  z.avail_out = static_cast<uInt>(out_size);
+  const int result = inflate(&z, Z_FINISH);
+  const bool whole = result == Z_STREAM_END && z.total_out == out_size;
+  inflateEnd(&z);
+  return whole;
+}
+
+bool ReadTraditionalMember(zip_t* zip, zip_uint64_t index, const zip_stat_t& st,
+                           const std::string& password, std::string* bytes) {
+  const zip_uint64_t needed = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC |
+                              ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
+  if ((st.valid & needed) != needed || st.encryption_method != ZIP_EM_TRAD_PKWARE ||
+      (st.comp_method != ZIP_CM_STORE && st.comp_method != ZIP_CM_DEFLATE) ||
+      st.comp_size < kTraditionalHeader ||
+      st.comp_size > kMaxMemberBytes + (kMaxMemberBytes >> 6) + kTraditionalHeader)
+    return false;
+  zip_file_t* member = zip_fopen_index(zip, index, ZIP_FL_ENCRYPTED);
+  if (member == nullptr) return false;
+  std::string raw(st.comp_size, '\0');
+  const zip_int64_t n = zip_fread(member, raw.data(), st.comp_size);
+  zip_fclose(member);
+  if (n < 0 || static_cast<zip_uint64_t>(n) != st.comp_size) return false;
+
+  TraditionalKeys keys;
+  for (const char c : password) keys.update(static_cast<uint8_t>(c));
+  auto* p = reinterpret_cast<uint8_t*>(raw.data());
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    p[i] ^= keys.mask();
+    keys.update(p[i]);
+  }
+  const uint8_t* data = p + kTraditionalHeader;
+  const std::size_t data_size = raw.size() - kTraditionalHeader;
+  if (st.comp_method == ZIP_CM_STORE) {
+    if (data_size != st.size) return false;
+    bytes->assign(reinterpret_cast<const char*>(data), data_size);
+  } else if (!Inflated(data, data_size, st.size, bytes)) {
+    bytes->clear();
+    return false;
+  }
+  const uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(bytes->data()),
+                          static_cast<uInt>(bytes->size()));
+  if (crc != st.crc) {
+    bytes->clear();
+    return false;
+  }
   return true;
 }
 
 // The member's bytes. False when the archive lacks it or it cannot be read
 // whole; a damaged member says so in the log.
-bool ReadMember(const std::string& name, std::string* bytes) {
-  zip_t* zip = g_archive.zip;
+// Quiet (a worker's read) logs nothing: the main thread reads again what failed.
+bool ReadMember(zip_t* zip, const std::string& password, const std::string& name,
+                std::string* bytes, bool quiet = false) {
   if (name.empty() || name.back() == '/') return false;
   const zip_int64_t found = zip_name_locate(zip, name.c_str(), 0);
   if (found < 0) return false;
@@ -117,17 +215,18 @@ bool ReadMember(const std::string& name, std::string* bytes) {
   zip_stat_init(&st);
   if (zip_stat_index(zip, index, 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return false;
   if (st.size > kMaxMemberBytes) {
-    LogLine("Archive member too large: \"" + name + "\" (" + std::to_string(st.size) + " bytes)",
+    if (!quiet) LogLine("Archive member too large: \"" + name + "\" (" + std::to_string(st.size) + " bytes)",
             true);
     return false;
   }
   if (!MemberOpenable(st)) {
-    LogLine("Archive member unreadable: \"" + name + "\": method not supported", true);
+    if (!quiet) LogLine("Archive member unreadable: \"" + name + "\": method not supported", true);
     return false;
   }
+  if (ReadTraditionalMember(zip, index, st, password, bytes)) return true;
   zip_file_t* member = zip_fopen_index(zip, index, 0);
   if (member == nullptr) {
-    LogLine("Archive member unreadable: \"" + name + "\": " + zip_strerror(zip), true);
+    if (!quiet) LogLine("Archive member unreadable: \"" + name + "\": " + zip_strerror(zip), true);
     return false;
   }
   // Read to the end, where the member's check sum is compared; data running
@@ -145,7 +244,7 @@ bool ReadMember(const std::string& name, std::string* bytes) {
   }
   if (!ok || bytes->size() != st.size) {
     const bool library_error = zip_error_code_zip(zip_file_get_error(member)) != ZIP_ER_OK;
-    LogLine("Archive member unreadable: \"" + name + "\": " +
+    if (!quiet) LogLine("Archive member unreadable: \"" + name + "\": " +
                 (library_error ? zip_file_strerror(member) : "size differs from the directory"),
             true);
     ok = false;
@@ -155,12 +254,12 @@ bool ReadMember(const std::string& name, std::string* bytes) {
   return ok;
 }
 
-std::vector<std::string> ListArchive(const std::string& folder, const std::string& pattern,
-                                     std::size_t limit) {
+std::vector<std::string> ListArchive(zip_t* zip, const std::string& folder,
+                                     const std::string& pattern, std::size_t limit) {
   std::vector<std::string> names;
-  const zip_int64_t count = zip_get_num_entries(g_archive.zip, 0);
+  const zip_int64_t count = zip_get_num_entries(zip, 0);
   for (zip_int64_t i = 0; i < count && names.size() < limit; ++i) {
-    const char* raw = zip_get_name(g_archive.zip, static_cast<zip_uint64_t>(i), 0);
+    const char* raw = zip_get_name(zip, static_cast<zip_uint64_t>(i), 0);
     if (raw == nullptr) continue;
     const std::string_view name(raw);
     if (!PlainMemberName(name) || !name.starts_with(folder)) continue;
@@ -233,7 +332,7 @@ bool ArchiveIsOpen() { return g_archive.zip != nullptr; }
 
 bool ReadGameFile(const std::string& name, std::string* bytes) {
   bytes->clear();
-  if (g_archive.zip != nullptr && ReadMember(name, bytes)) return true;
+  if (g_archive.zip != nullptr && ReadMember(g_archive.zip, g_archive.password, name, bytes)) return true;
   if (ReadWholeFile(name, bytes, nullptr)) return true;
   LogLine("Cannot read \"" + name + "\"", true);
   return false;
@@ -244,6 +343,47 @@ std::vector<std::string> ListGameFiles(const std::string& mask, std::size_t limi
   std::string pattern;
   SplitMask(mask, &folder, &pattern);
   if (pattern.empty() || limit == 0) return {};
-  if (g_archive.zip != nullptr) return ListArchive(folder, pattern, limit);
+  if (g_archive.zip != nullptr) return ListArchive(g_archive.zip, folder, pattern, limit);
   return ListDisk(folder, pattern, limit);
+}
+
+std::string OpenArchiveIdentity() {
+  if (g_archive.zip == nullptr) return {};
+  struct stat info {};
+  if (!g_archive.image.empty() || ::stat(g_archive.file.c_str(), &info) != 0)
+    return g_archive.file + "|" + std::to_string(g_archive.image.size());
+  return g_archive.file + "|" + std::to_string(info.st_size) + "|" +
+         std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
+}
+
+// --- A worker's own reader ---------------------------------------------------------------
+
+ArchiveReader::~ArchiveReader() { close(); }
+
+bool ArchiveReader::open(const std::string& file_name, const std::string& password) {
+  close();
+  int error = 0;
+  zip_ = zip_open(file_name.c_str(), ZIP_RDONLY, &error);
+  if (zip_ == nullptr) return false;
+  zip_set_default_password(zip_, password.empty() ? nullptr : password.c_str());
+  password_ = password;
+  return true;
+}
+
+void ArchiveReader::close() {
+  if (zip_ != nullptr) zip_discard(zip_);
+  zip_ = nullptr;
+}
+
+bool ArchiveReader::read(const std::string& name, std::string* bytes) {
+  bytes->clear();
+  return zip_ != nullptr && ReadMember(zip_, password_, name, bytes, true);
+}
+
+std::vector<std::string> ArchiveReader::list(const std::string& mask, std::size_t limit) {
+  std::string folder;
+  std::string pattern;
+  SplitMask(mask, &folder, &pattern);
+  if (zip_ == nullptr || pattern.empty() || limit == 0) return {};
+  return ListArchive(zip_, folder, pattern, limit);
 }

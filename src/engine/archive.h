@@ -28,3 +28,28 @@ bool ReadGameFile(const std::string& name, std::string* bytes);
 // e.g. "images/splash/*.png": from the open archive if there is one, else
 // from disk; files in subfolders are left out. At most `limit` names.
 std::vector<std::string> ListGameFiles(const std::string& mask, std::size_t limit);
+
+// What the open archive is (its file, size and time of change): pictures
+// decoded from it stay good while this stays the same. Empty when none is open.
+std::string OpenArchiveIdentity();
+
+// A second reader of an archive file for a worker thread; the open archive
+// above belongs to the main thread. Logs nothing: whatever it cannot read,
+// the main thread reads again the ordinary way and reports.
+class ArchiveReader {
+ public:
+  ArchiveReader() = default;
+  ArchiveReader(const ArchiveReader&) = delete;
+  ArchiveReader& operator=(const ArchiveReader&) = delete;
+  ~ArchiveReader();
+  bool open(const std::string& file_name, const std::string& password);
+  void close();
+  // The member's bytes; false when it is missing or cannot be read whole.
+  bool read(const std::string& name, std::string* bytes);
+  // As ListGameFiles, from this archive only.
+  std::vector<std::string> list(const std::string& mask, std::size_t limit);
+
+ private:
+  struct zip* zip_ = nullptr;
+  std::string password_;
+};

@@ -520,57 +520,88 @@ Texture* LoadTexture(const std::string& file_name) {
   return LoadTextureFromMemory(file_name, bytes.data(), bytes.size());
 }
 
-Texture* LoadTextureFromMemory(const std::string& name, const void* bytes, std::size_t size) {
+struct DecodedImage {
+  SDL_Surface* picture = nullptr;  // owned, in the format asked for
+  std::vector<uint8_t> alpha;
+  bool opaque = false;
+};
+
+void DecodedImageFree::operator()(DecodedImage* image) const {
+  if (image == nullptr) return;
+  if (image->picture != nullptr) SDL_FreeSurface(image->picture);
+  delete image;
+}
+
+uint32_t TexturePixelFormat() {
   SDL_Renderer* renderer = PlatformRenderer();
-  if (renderer == nullptr || bytes == nullptr || size == 0 ||
-      size > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-    LogUnableToLoad(name);
+  return renderer == nullptr ? 0 : TextureFormat(renderer);
+}
+
+std::size_t DecodedImageBytes(const DecodedImage& image) {
+  return static_cast<std::size_t>(image.picture->pitch) *
+             static_cast<std::size_t>(image.picture->h) +
+         image.alpha.size();
+}
+
+DecodedImagePtr DecodeImage(const void* bytes, std::size_t size, uint32_t format,
+                            std::string* refusal) {
+  if (bytes == nullptr || size == 0 || format == 0 ||
+      size > static_cast<std::size_t>(std::numeric_limits<int>::max()))
     return nullptr;
-  }
   int64_t declared_w = 0;
   int64_t declared_h = 0;
   const ImageKind kind =
       SniffImage(static_cast<const uint8_t*>(bytes), size, &declared_w, &declared_h);
-  if (kind == ImageKind::Unknown || !AcceptableSize(declared_w, declared_h)) {
-    if (kind != ImageKind::Unknown)
-      LogLine("Image size refused: \"" + name + "\" (" + std::to_string(declared_w) + " x " +
-                  std::to_string(declared_h) + ")",
-              true);
-    LogUnableToLoad(name);
+  if (kind == ImageKind::Unknown) return nullptr;
+  if (!AcceptableSize(declared_w, declared_h)) {
+    if (refusal != nullptr)
+      *refusal = std::to_string(declared_w) + " x " + std::to_string(declared_h);
     return nullptr;
   }
-
   SDL_RWops* stream = SDL_RWFromConstMem(bytes, static_cast<int>(size));
   SDL_Surface* decoded = nullptr;
   if (stream != nullptr) {
     decoded = kind == ImageKind::Png ? IMG_LoadPNG_RW(stream) : IMG_LoadJPG_RW(stream);
     SDL_RWclose(stream);
   }
-  SDL_Surface* picture = nullptr;
+  DecodedImagePtr image(new DecodedImage);
   if (decoded != nullptr && AcceptableSize(decoded->w, decoded->h))
-    picture = SDL_ConvertSurfaceFormat(decoded, TextureFormat(renderer), 0);
+    image->picture = SDL_ConvertSurfaceFormat(decoded, format, 0);
   if (decoded != nullptr) SDL_FreeSurface(decoded);
+  if (image->picture == nullptr || !CopyAlpha(image->picture, &image->alpha)) return nullptr;
+  image->opaque =
+      std::all_of(image->alpha.begin(), image->alpha.end(), [](uint8_t a) { return a == 255; });
+  return image;
+}
 
+Texture* TextureFromDecoded(DecodedImage& image) {
+  SDL_Renderer* renderer = PlatformRenderer();
+  if (renderer == nullptr || image.picture == nullptr ||
+      image.picture->format->format != TextureFormat(renderer))
+    return nullptr;
   auto texture = new Texture;
-  bool ok = picture != nullptr && CopyAlpha(picture, &texture->alpha);
-  if (ok) {
-    texture->sdl = MakeTexture(renderer, picture, texture);
-    ok = texture->sdl != nullptr;
-  }
-  if (ok) {
-    texture->opaque = std::all_of(texture->alpha.begin(), texture->alpha.end(),
-                                  [](uint8_t a) { return a == 255; });
-    texture->owner = renderer;
-    texture->width = picture->w;
-    texture->height = picture->h;
-  }
-  if (picture != nullptr) SDL_FreeSurface(picture);
-  if (!ok) {
+  texture->sdl = MakeTexture(renderer, image.picture, texture);
+  if (texture->sdl == nullptr) {
     delete texture;
-    LogUnableToLoad(name);
     return nullptr;
   }
+  texture->owner = renderer;
+  texture->width = image.picture->w;
+  texture->height = image.picture->h;
+  texture->opaque = image.opaque;
+  texture->alpha = std::move(image.alpha);
   g_render.textures.push_back(texture);
+  return texture;
+}
+
+Texture* LoadTextureFromMemory(const std::string& name, const void* bytes, std::size_t size) {
+  SDL_Renderer* renderer = PlatformRenderer();
+  std::string refusal;
+  DecodedImagePtr image;
+  if (renderer != nullptr) image = DecodeImage(bytes, size, TextureFormat(renderer), &refusal);
+  if (!refusal.empty()) LogLine("Image size refused: \"" + name + "\" (" + refusal + ")", true);
+  Texture* texture = image != nullptr ? TextureFromDecoded(*image) : nullptr;
+  if (texture == nullptr) LogUnableToLoad(name);
   return texture;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,27 @@ struct Texture;  // owned by the engine; freed by DeleteTexture or at shutdown
 Texture* LoadTexture(const std::string& file_name);
 // Decodes an image already in memory (the loader's own path; fuzzed).
 Texture* LoadTextureFromMemory(const std::string& name, const void* bytes, std::size_t size);
+
+// Decoding apart from making the texture: a worker thread may turn bytes into
+// pixels while the main thread draws; only the main thread (SDL's rule) makes
+// the texture of them.
+struct DecodedImage;  // pixels in the texture format and their alpha
+struct DecodedImageFree {
+  void operator()(DecodedImage* image) const;
+};
+using DecodedImagePtr = std::unique_ptr<DecodedImage, DecodedImageFree>;
+// The pixel format textures are kept in; 0 without a renderer. Main thread.
+uint32_t TexturePixelFormat();
+// A PNG or JPEG in memory as pixels in `format`; any thread, logs nothing.
+// nullptr when it cannot be decoded; `refusal` then says "w x h" when the
+// declared size was too large.
+DecodedImagePtr DecodeImage(const void* bytes, std::size_t size, uint32_t format,
+                            std::string* refusal);
+// What the decoded picture holds in memory, pixels and alpha.
+std::size_t DecodedImageBytes(const DecodedImage& image);
+// The texture of decoded pixels (main thread); its alpha moves into the
+// texture. nullptr when the renderer refuses or its format has changed.
+Texture* TextureFromDecoded(DecodedImage& image);
 void DeleteTexture(Texture* texture);
 // A picture the game rewrites every frame (a movie's): planar Y, U, V with
 // chroma at half size, uploaded by UpdatePictureTexture. Opaque; no hit tests.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/archive.h"
 #include "engine/log.h"
 #include "res/files.h"
 #include "engine/name_hash.h"
@@ -46,8 +47,7 @@ void timages::append_dir(const std::string& dir) {
     }
     Texture* texture = LoadTexture(dir + file);
     if (texture == nullptr) ReportBrokenGameFile(dir + file);
-    entries_.append(timage{name, name_hash(name), texture});
-    index(entries_.size() - 1);
+    append_entry(timage{name, name_hash(name), texture});
   }
 }
 
@@ -77,6 +77,86 @@ void timages::reindex() {
   for (std::size_t i = 0; i < entries_.size(); ++i) index(i);
 }
 
+// The same as append_dir, with pixels the worker decoded ahead; a picture it
+// could not make is loaded the ordinary way, which says what is wrong.
+void timages::append_prefetched(const std::string& dir, std::vector<PrefetchedImage>& pictures) {
+  for (PrefetchedImage& picture : pictures) {
+    const std::string name = file_stem(picture.file);
+    if (entries_.full()) {
+      LogFull("Image", IMAGE_CAPACITY, name);
+      break;
+    }
+    Texture* texture = picture.image != nullptr ? TextureFromDecoded(*picture.image) : nullptr;
+    // Its pixels are in the texture now: freed at once, not with the folder.
+    picture.image.reset();
+    if (texture == nullptr) texture = LoadTexture(dir + picture.file);
+    if (texture == nullptr) ReportBrokenGameFile(dir + picture.file);
+    append_entry(timage{name, name_hash(name), texture});
+  }
+}
+
+void timages::append_entry(timage entry) {
+  entries_.append(std::move(entry));
+  index(entries_.size() - 1);
+}
+
+// A scene with a picture missing is not kept: entering it again reports the
+// broken file again, as the first time.
+void timages::put_scene_aside() {
+  bool whole = !scene_key_.empty();
+  for (std::size_t i = base_count_; i < entries_.size(); ++i)
+    whole = whole && entries_[i].texture != nullptr;
+  if (!whole) {
+    free_from(base_count_);
+  } else {
+    ForgetAlphaCache();
+    KeptScene scene{scene_key_, {}};
+    scene.entries.reserve(entries_.size() - base_count_);
+    for (std::size_t i = base_count_; i < entries_.size(); ++i) scene.entries.push_back(entries_[i]);
+    while (entries_.size() > base_count_) entries_.remove_at(entries_.size() - 1);
+    reindex();
+    kept_.insert(kept_.begin(), std::move(scene));
+    while (kept_.size() > kKeptScenes) {
+      for (const timage& entry : kept_.back().entries) DeleteTexture(entry.texture);
+      kept_.pop_back();
+    }
+  }
+  scene_key_.clear();
+}
+
+bool timages::take_kept_scene(const std::string& key, std::vector<timage>* out) {
+  for (auto scene = kept_.begin(); scene != kept_.end(); ++scene) {
+    if (scene->key != key) continue;
+    *out = std::move(scene->entries);
+    kept_.erase(scene);
+    return true;
+  }
+  return false;
+}
+
+void timages::append_kept(std::vector<timage>& scene) {
+  std::size_t i = 0;
+  for (; i < scene.size() && !entries_.full(); ++i) append_entry(scene[i]);
+  // Only a registry filled since by permanent images leaves some out.
+  for (; i < scene.size(); ++i) {
+    LogFull("Image", IMAGE_CAPACITY, scene[i].name);
+    DeleteTexture(scene[i].texture);
+  }
+}
+
+void timages::free_kept_scenes() {
+  for (const KeptScene& scene : kept_)
+    for (const timage& entry : scene.entries) DeleteTexture(entry.texture);
+  kept_.clear();
+}
+
+bool timages::scene_kept(const std::string& dir) const {
+  const std::string key = scene_identity_ + "|" + dir;
+  for (const KeptScene& scene : kept_)
+    if (scene.key == key) return true;
+  return false;
+}
+
 void timages::free_from(std::size_t first) {
   ForgetAlphaCache();
   while (entries_.size() > first) {
@@ -89,23 +169,48 @@ void timages::free_from(std::size_t first) {
 void timages::load_dir(const std::string& dir) {
   append_dir(dir);
   base_count_ = entries_.size();
+  scene_key_.clear();
 }
 
 void timages::load_scene_dir(const std::string& dir) {
-  free_from(base_count_);
-  append_dir(dir);
+  // Pictures read from disk may change under the game (the editor's); only
+  // the archive's are kept.
+  const std::string identity = OpenArchiveIdentity();
+  const std::string key = identity.empty() ? std::string() : identity + "|" + dir;
+  // The scene walked back to is taken out before the one left is put aside
+  // in its place.
+  std::vector<timage> back;
+  const bool kept = !key.empty() && take_kept_scene(key, &back);
+  put_scene_aside();
+  scene_identity_ = identity;
+  if (kept) {
+    append_kept(back);
+  } else {
+    std::vector<PrefetchedImage> prefetched;
+    if (!key.empty() && TakePrefetchedFolder(scene_identity_, dir, &prefetched))
+      append_prefetched(dir, prefetched);
+    else
+      append_dir(dir);
+  }
+  scene_key_ = key;
 }
 
 void timages::clear() {
+  StopImagePrefetch();
   free_from(0);
+  free_kept_scenes();
   base_count_ = 0;
+  scene_key_.clear();
 }
 
 void timages::forget() {
+  StopImagePrefetch();
   ForgetAlphaCache();
   entries_.clear();
+  kept_.clear();
   base_count_ = 0;
   slots_.fill(0);
+  scene_key_.clear();
 }
 
 Texture* timages::get(std::string_view name) const {

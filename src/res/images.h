@@ -10,10 +10,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/font.h"
 #include "engine/render.h"
 #include "res/fixed_list.h"
+#include "res/image_prefetch.h"
 
 struct timage {
   std::string name;
@@ -27,9 +29,16 @@ class timages {
  public:
   // Loads every "*.png" of the folder and makes all images so far permanent.
   void load_dir(const std::string& dir);
-  // Frees the images of the previous scene (everything after the permanent
-  // ones), then loads the folder's images without making them permanent.
+  // Puts the images of the previous scene (everything after the permanent
+  // ones) aside, then loads the folder's images without making them
+  // permanent: from the scene put aside, from the pictures decoded ahead,
+  // or from the archive. The scene left last, if read from the archive,
+  // stays aside for the way back; the one before is freed.
   void load_scene_dir(const std::string& dir);
+  // Whether the folder's images are the scene put aside.
+  bool scene_kept(const std::string& dir) const;
+  // The archive the scene images came from (OpenArchiveIdentity), or "".
+  const std::string& scene_identity() const { return scene_identity_; }
   // Frees every image.
   void clear();
   // Empties the registry without freeing: the engine's shutdown has freed
@@ -43,6 +52,8 @@ class timages {
 
  private:
   void append_dir(const std::string& dir);
+  void append_prefetched(const std::string& dir, std::vector<PrefetchedImage>& pictures);
+  void append_entry(timage entry);
   void free_from(std::size_t first);
   void index(std::size_t entry);
   void reindex();
@@ -56,6 +67,22 @@ class timages {
   FixedList<timage, IMAGE_CAPACITY> entries_;
   std::size_t base_count_ = 0;
   std::array<uint16_t, kSlots> slots_{};
+  void put_scene_aside();
+  bool take_kept_scene(const std::string& key, std::vector<timage>* out);
+  void append_kept(std::vector<timage>& scene);
+  void free_kept_scenes();
+
+  struct KeptScene {
+    std::string key;  // archive identity + "|" + folder
+    std::vector<timage> entries;
+  };
+  // One level's pictures are about 19 MB with their alpha: one kept and one
+  // decoded ahead keep the game within its memory.
+  static constexpr std::size_t kKeptScenes = 1;
+
+  std::string scene_key_;       // of the scene loaded now; "" when not from the archive
+  std::string scene_identity_;
+  std::vector<KeptScene> kept_;  // the most recent first
 };
 
 struct tfont {

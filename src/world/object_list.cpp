@@ -4,6 +4,7 @@
 // archive and registry for the level's pictures.
 #include "world/object_list.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -15,7 +16,10 @@
 #include "engine/log.h"
 #include "engine/save_file.h"
 #include "profile/profiles.h"
+#include "res/image_prefetch.h"
 #include "res/images.h"
+#include "world/scene.h"
+#include "world/world.h"
 
 namespace {
 
@@ -145,6 +149,28 @@ void LoadImageFolder(const std::string& folder) {
   CloseArchive();
 }
 
+// The level the first exit leads to (other than the level just left, which
+// is kept already) is decoded ahead while the player looks around; one
+// only, so that its pixels stay within the memory the game may use.
+void PrefetchNeighbourImages(std::string_view level) {
+  if (images.scene_identity().empty()) return;
+  constexpr std::size_t kPrefetchedLevels = 1;
+  std::vector<std::string> folders;
+  for (const SceneObject& o : world.objects) {
+    if (folders.size() == kPrefetchedLevels) break;
+    if (o.kind != "area") continue;
+    const std::string_view to = ShortName(o.name);
+    if (to == level || !LevelIsShipped(to)) continue;
+    std::string folder = "images/levels/" + std::string(to) + "/";
+    if (images.scene_kept(folder) ||
+        std::find(folders.begin(), folders.end(), folder) != folders.end())
+      continue;
+    folders.push_back(std::move(folder));
+  }
+  PrefetchImageFolders(CurrentProfiles().game_root + kImageArchive, kImageArchiveKey,
+                       images.scene_identity(), TexturePixelFormat(), folders);
+}
+
 }  // namespace
 
 double RoundToSaved(double v) {
@@ -260,6 +286,7 @@ bool LevelIsShipped(std::string_view level) {
 void InstallLevelObjects(std::string_view level, const BlockTable& blocks, bool shipped) {
   LoadImageFolder("images/levels/" + std::string(level) + "/");
   ToObjects(blocks, world.objects);
+  PrefetchNeighbourImages(level);
   world.levelName.assign(level);
   if (!shipped) CurrentProfiles().current_level.assign(level);
 }

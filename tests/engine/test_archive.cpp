@@ -166,6 +166,42 @@ TEST_F(Archive, OversizedAndDamagedMembersAreRefused) {
   EXPECT_EQ(Count(log, "Cannot read \"damaged.png\""), 1u);
 }
 
+TEST_F(Archive, EncryptedMembersStoredDeflatedOrDamagedReadAsTheLibraryReadsThem) {
+  std::string large;
+  for (uint32_t i = 0; large.size() < 300000; i = i * 1103515245u + 12345u)
+    large.push_back(static_cast<char>((i >> 16) % 7 == 0 ? i >> 8 : 'a'));
+  const std::string path = MakeArchive({
+      {"stored.png", "kept as it is, only encrypted", true, true},
+      {"large.png", large},
+      {"damaged.png", std::string(4000, 'q'), true, true},
+  });
+  std::string image;
+  ASSERT_TRUE(ReadWholeFile(path, &image, nullptr));
+  // A byte in the middle of the stored member: its check sum no longer fits.
+  const std::size_t at = image.find("damaged.png");
+  ASSERT_NE(at, std::string::npos);
+  ++image[at + 11 + 12 + 2000];
+
+  ASSERT_TRUE(OpenArchiveFromMemory("images.dat", image, "58203"));
+  std::string bytes;
+  ASSERT_TRUE(ReadGameFile("stored.png", &bytes));
+  EXPECT_EQ(bytes, "kept as it is, only encrypted");
+  ASSERT_TRUE(ReadGameFile("large.png", &bytes));
+  EXPECT_EQ(bytes, large);
+  EXPECT_FALSE(ReadGameFile("damaged.png", &bytes));
+  CloseArchive();
+
+  // A worker's reader gives the same bytes and leaves the reports to the
+  // main thread.
+  ArchiveReader reader;
+  ASSERT_TRUE(reader.open(path, "58203"));
+  EXPECT_EQ(reader.list("*.png", 10), (Names{"stored.png", "large.png", "damaged.png"}));
+  ASSERT_TRUE(reader.read("large.png", &bytes));
+  EXPECT_EQ(bytes, large);
+  const std::string log = Log();
+  EXPECT_EQ(Count(log, "Archive member unreadable: \"damaged.png\""), 1u);
+}
+
 TEST_F(Archive, DiskListingsAreSortedRegularFilesOfTheFolderOnly) {
   for (const char* name : {"c.png", "a.png", "b.png", "notes.txt"}) Write(name, "x");
   fs::create_directory(folder_ + "folder.png");

@@ -5,10 +5,16 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <zip.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
+#include "engine/archive.h"
 #include "engine/audio.h"
+#include "res/image_prefetch.h"
 #include "res/images.h"
 #include "res/sounds.h"
 #include "support/screen_fixture.h"
@@ -98,6 +104,88 @@ TEST_F(Registries, ALeftSceneIsNoLongerFoundAndNeverHidesAPermanentImage) {
   EXPECT_EQ(images.get("gbutton"), nullptr);
   images.load_scene_dir(Dir("scene2"));
   EXPECT_EQ(TextureWidth(images.get("lev_door")), 2);
+}
+
+namespace {
+
+// The folders' pictures packed into an encrypted archive as the game's is.
+std::string PackArchive(const fs::path& folder, std::initializer_list<const char*> dirs) {
+  const std::string path = (folder / "images.dat").string();
+  int error = 0;
+  zip_t* zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  for (const char* dir : dirs) {
+    for (const auto& file : fs::directory_iterator(folder / dir)) {
+      const std::string name = std::string(dir) + "/" + file.path().filename().string();
+      zip_source_t* source = zip_source_file(zip, file.path().c_str(), 0, -1);
+      const zip_int64_t index = zip_file_add(zip, name.c_str(), source, ZIP_FL_ENC_UTF_8);
+      zip_file_set_encryption(zip, static_cast<zip_uint64_t>(index), ZIP_EM_TRAD_PKWARE, "58203");
+    }
+  }
+  zip_close(zip);
+  return path;
+}
+
+std::vector<uint8_t> AlphaOf(const char* name) { return TextureAlpha(images.get(name)); }
+
+}  // namespace
+
+TEST_F(Registries, ScenesLeftAreKeptForTheWayBackAndNeighboursDecodedAheadMatchTheArchive) {
+  fs::create_directories(folder / "scene3");
+  WritePng(folder / "scene3" / "lev_door.png", 6, 3, 50);
+  WritePng(folder / "scene3" / "lev_gate.png", 4, 4, 60);
+  fs::create_directories(folder / "broken");
+  WritePng(folder / "broken" / "lev_door.png", 8, 8, 70);
+  { std::ofstream(folder / "broken" / "lev_cut.png") << "not a picture"; }
+  const std::string archive = PackArchive(folder, {"scene1", "scene2", "scene3", "broken"});
+  images.load_dir(Dir("base"));
+  ASSERT_TRUE(OpenArchive(archive, "58203"));
+
+  images.load_scene_dir("scene1/");
+  Texture* first = images.get("lev_door");
+  images.load_scene_dir("scene2/");
+  images.load_scene_dir("scene1/");
+  EXPECT_EQ(images.get("lev_door"), first) << "the way back reuses the scene's textures";
+  EXPECT_EQ(TextureWidth(first), 10);
+  EXPECT_EQ(images.count(), 2u);
+  EXPECT_TRUE(images.scene_kept("scene2/"));
+
+  // Decoded on a worker, the pictures are the ones the archive gives on the spot.
+  PrefetchImageFolders(archive, "58203", OpenArchiveIdentity(), TexturePixelFormat(),
+                       {"scene3/"});
+  for (int i = 0; i < 500 && !PrefetchedFolderReady("scene3/"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(PrefetchedFolderReady("scene3/"));
+  images.load_scene_dir("scene3/");
+  ASSERT_EQ(images.count(), 3u);
+  EXPECT_EQ(TextureWidth(images.get("lev_door")), 6);
+  const std::vector<uint8_t> door = AlphaOf("lev_door");
+  const std::vector<uint8_t> gate = AlphaOf("lev_gate");
+  EXPECT_EQ(door, (std::vector<uint8_t>{255, 255, 255, 0, 0, 0, 255, 255, 255, 0, 0, 0,
+                                        255, 255, 255, 0, 0, 0}));
+
+  // One scene stays aside; the next pushes it out and frees it.
+  EXPECT_TRUE(images.scene_kept("scene1/"));
+  EXPECT_FALSE(images.scene_kept("scene2/"));
+  const std::size_t textures = TextureCount();
+  images.load_scene_dir("broken/");
+  EXPECT_FALSE(images.scene_kept("scene1/"));
+  EXPECT_EQ(TextureCount(), textures) << "scene1's texture freed, the broken scene's door made";
+  images.load_scene_dir("scene3/");
+  EXPECT_EQ(AlphaOf("lev_door"), door);
+  EXPECT_EQ(AlphaOf("lev_gate"), gate);
+  // A scene with a broken picture is read again, so it is reported again.
+  EXPECT_FALSE(images.scene_kept("broken/"));
+
+  // A changed archive is a new one: nothing of the old is reused.
+  CloseArchive();
+  fs::remove_all(folder / "scene1");
+  fs::create_directories(folder / "scene1");
+  WritePng(folder / "scene1" / "lev_door.png", 3, 3, 80);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(OpenArchive(PackArchive(folder, {"scene1"}), "58203"));
+  images.load_scene_dir("scene1/");
+  EXPECT_EQ(TextureWidth(images.get("lev_door")), 3);
+  CloseArchive();
 }
 
 TEST_F(Registries, ThePixelTestAnswersZeroOutsideTheImage) {
