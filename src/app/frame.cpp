@@ -16,6 +16,7 @@
 #include "res/draw_list.h"
 #include "res/images.h"
 #include "res/sounds.h"
+#include "res/startup_load.h"
 #include "res/strings.h"
 #include "ui/gui.h"
 #include "world/hidden_object.h"
@@ -30,6 +31,8 @@ TParticleSystem screen_particles;
 namespace {
 
 constexpr int kFadeStep = 5;
+// Of the 10 ms between frames.
+constexpr double kStartupLoadBudgetMs = 3.0;
 bool g_focus_regained = false;
 
 // The panel takes its turn over a level, unless a window covers the level
@@ -142,6 +145,15 @@ void FrameTick() {
     LogLine(std::string("Frame tick failed: ") + error.what(), true);
     SaveGame();
     StopEngine();
+  }
+  // Behind the splash the rest of the start-up load comes in a little each
+  // frame after the first, so that it never holds a frame up; nothing but
+  // the splash is ever shown half loaded.
+  if (StartupLoadPending()) {
+    if (!WindowVisible("wnd_splash"))
+      FinishStartupLoad();
+    else if (splash.counter > 1)
+      ContinueStartupLoad(kStartupLoadBudgetMs);
   }
 }
 

@@ -16,6 +16,7 @@
 #include "res/draw_list.h"
 #include "res/images.h"
 #include "res/sounds.h"
+#include "res/startup_load.h"
 #include "res/strings.h"
 #include "story/closeup.h"
 #include "story/level_script.h"
@@ -28,7 +29,8 @@
 
 void ResetGameState() {
   // The engine frees every texture, font and sound; the registries that
-  // named them only forget afterwards.
+  // named them only forget afterwards. A load still under way stops first.
+  StopStartupLoad();
   EngineReset();
   images.forget();
   fonts.forget();

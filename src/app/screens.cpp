@@ -8,6 +8,7 @@
 #include "profile/profiles.h"
 #include "res/draw_list.h"
 #include "res/sounds.h"
+#include "res/startup_load.h"
 #include "res/strings.h"
 #include "app/shell.h"
 #include "ui/gui.h"
@@ -51,6 +52,8 @@ void SplashProcedure() {
   }
   splash.counter += 1;
   if (splash.counter > kSplashEnd) {
+    // The menu never shows half loaded.
+    FinishStartupLoad();
     ShowWindow("wnd_splash", false);
     ShowWindow("wnd_menu", true);
     if (!Shell().sound_available) ShowSceneMessage("no_sound");

@@ -17,6 +17,10 @@ struct ShellState {
   bool sound_available = false;
   bool load_complete = false;
   bool headless = false;
+  // A player's window without a script: the start-up load finishes behind
+  // the splash. Headless and scripted runs load everything before the first
+  // frame, so that what a script sees never depends on a worker's timing.
+  bool load_behind_splash = false;
   // --windowed or --fullscreen: the screen of this run, whatever a chosen
   // player's option says, until the player changes it by hand.
   std::optional<bool> run_fullscreen;

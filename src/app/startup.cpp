@@ -23,6 +23,7 @@
 #include "profile/profiles.h"
 #include "res/images.h"
 #include "res/sounds.h"
+#include "res/startup_load.h"
 #include "res/strings.h"
 #include "ui/gui.h"
 #include "world/progress.h"
@@ -30,6 +31,9 @@
 namespace {
 
 constexpr const char* kStringsPath = "data/text/strings.cfg";
+// What the splash's first frame draws.
+constexpr const char* kSplashFolder = "images/splash/";
+constexpr const char* kFirstSplashPicture = "pub.png";
 
 ShellState g_shell;
 
@@ -58,6 +62,7 @@ void ResetShell() { g_shell = ShellState{}; }
 int ProgramEntry(const CommandLine& options) {
   ShellState& shell = g_shell;
   shell.headless = options.headless;
+  shell.load_behind_splash = !options.headless && options.script.empty();
 
   RandomSeed(options.seed ? *options.seed : static_cast<uint32_t>(SystemTickCount()));
   shell.load_complete = false;
@@ -111,6 +116,7 @@ int ProgramEntry(const CommandLine& options) {
   ChooseScreenMode(options);
 
   const bool started = EngineStart(0, 0);
+  StopStartupLoad();
   // The engine freed every texture, font and sound at its shutdown.
   images.forget();
   fonts.forget();
@@ -130,16 +136,25 @@ void LoadCallback() {
   if (!options.custom_cursor) ShowSystemCursor(true);
   g_shell.sound_available = StartSound();
 
+  // The splash shows at once: its first picture is loaded here, the rest
+  // while it plays (see FrameTick), all of it before the menu.
+  StopStartupLoad();
   images.clear();
-  OpenArchive(kImageArchive, kImageArchiveKey);
-  for (const char* dir : {"images/splash/", "images/common/", "images/particles/",
-                          "images/items/", "images/diary/", "images/hint/"})
-    images.load_dir(dir);
-  CloseArchive();
-
   fonts.clear();
-  fonts.load_dir("data/fonts/");
-  sounds.load_dir("data/audio/effects/");
+  sounds.clear();
+  OpenArchive(kImageArchive, kImageArchiveKey);
+  images.load_file(kSplashFolder, kFirstSplashPicture);
+  CloseArchive();
+  StartupLoadPlan plan;
+  plan.archive = kImageArchive;
+  plan.password = kImageArchiveKey;
+  plan.image_folders = {kSplashFolder,    "images/common/", "images/particles/",
+                        "images/items/", "images/diary/",  "images/hint/"};
+  plan.skip_file = std::string(kSplashFolder) + kFirstSplashPicture;
+  plan.font_folder = "data/fonts/";
+  plan.effect_folder = "data/audio/effects/";
+  BeginStartupLoad(plan);
+  if (!g_shell.load_behind_splash) FinishStartupLoad();
   sounds.volume = options.effects_volume;
   music.load_dir("data/audio/music/");
   music.volume = options.music_volume;
@@ -150,11 +165,15 @@ void LoadCallback() {
   ResetMenu();
   cutscenes = CutsceneState{};
   BuildWindows();
-  // Damaged level or scene copies start the player's game over, with word why.
-  if (!VerifyPlayerFiles()) ShowMessageBox("crash");
-  // A player list that reads empty over players' saves is a damaged file,
-  // not a new computer: say so rather than greet a stranger.
-  if (CurrentProfiles().player_list_damaged) ShowMessageBox("players_damaged");
+  // Damaged level or scene copies start the player's game over, with word
+  // why; a player list that reads empty over players' saves is a damaged
+  // file, not a new computer: say so rather than greet a stranger. A message
+  // at start is drawn with everything loaded.
+  const bool files_damaged = !VerifyPlayerFiles();
+  const bool list_damaged = CurrentProfiles().player_list_damaged;
+  if (files_damaged || list_damaged) FinishStartupLoad();
+  if (files_damaged) ShowMessageBox("crash");
+  if (list_damaged) ShowMessageBox("players_damaged");
   g_shell.load_complete = true;
 }
 

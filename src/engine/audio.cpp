@@ -386,14 +386,26 @@ Sound* LoadSound(const std::string& file_name, int max_channels) {
   // A silent game loads nothing: there is nothing to play it on.
   if (!g_audio.started) return nullptr;
   std::string bytes;
-  auto sound = std::make_unique<Sound>();
-  bool cut = false;
-  if (!ReadGameFile(file_name, &bytes) ||
-      !DecodeVorbis(std::move(bytes), kMaxEffectFrames, &sound->pcm, &cut)) {
+  DecodedSound decoded;
+  if (!ReadGameFile(file_name, &bytes) || !DecodeSound(std::move(bytes), &decoded)) {
     LogLine("Unable to load sound: \"" + file_name + "\"", true);
     return nullptr;
   }
-  if (cut) LogLine("Sound \"" + file_name + "\" is longer than 300 s; the rest is left out", true);
+  return SoundFromDecoded(file_name, std::move(decoded), max_channels);
+}
+
+bool DecodeSound(std::string bytes, DecodedSound* out) {
+  out->pcm.clear();
+  out->cut = false;
+  return DecodeVorbis(std::move(bytes), kMaxEffectFrames, &out->pcm, &out->cut);
+}
+
+Sound* SoundFromDecoded(const std::string& file_name, DecodedSound decoded, int max_channels) {
+  if (!g_audio.started) return nullptr;
+  if (decoded.cut)
+    LogLine("Sound \"" + file_name + "\" is longer than 300 s; the rest is left out", true);
+  auto sound = std::make_unique<Sound>();
+  sound->pcm = std::move(decoded.pcm);
   const auto count = static_cast<std::size_t>(std::clamp(max_channels, 1, kMaxChannelsPerSound));
   MixSource voice;
   voice.frames = sound->pcm.data();

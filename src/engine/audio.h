@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Opens the audio device once. False (the game then runs silent) when none
 // opens. Logs the start-up lines of the sound system.
@@ -24,6 +25,17 @@ struct Sound;  // owned by the engine
 // plays at once. nullptr and "Unable to load sound: \"name\"" on failure;
 // nullptr without a line when the sound system is not started (a silent game).
 Sound* LoadSound(const std::string& file_name, int max_channels = 8);
+// Decoding apart from making the sound, so that a worker thread may decode
+// effects while the main thread plays: the effect's PCM from the file's
+// bytes, any thread, logs nothing. False when the bytes are no Ogg Vorbis.
+struct DecodedSound {
+  std::vector<int16_t> pcm;
+  bool cut = false;  // longer than an effect may be; the rest left out
+};
+bool DecodeSound(std::string bytes, DecodedSound* out);
+// The sound of decoded PCM, as LoadSound makes it (main thread), with its
+// log line when cut; nullptr in a silent game.
+Sound* SoundFromDecoded(const std::string& file_name, DecodedSound decoded, int max_channels = 8);
 void FreeSound(Sound* sound);
 std::size_t SoundCount();
 // Starts the sound on a free channel (the oldest when all are busy) and

@@ -39,16 +39,21 @@ void LogFull(std::string_view what, std::size_t capacity, const std::string& nam
 // --- Images ------------------------------------------------------------------------
 
 void timages::append_dir(const std::string& dir) {
-  for (const std::string& file : list_files(dir + "*.png")) {
-    const std::string name = file_stem(file);
-    if (entries_.full()) {
-      LogFull("Image", IMAGE_CAPACITY, name);
-      break;
-    }
-    Texture* texture = LoadTexture(dir + file);
-    if (texture == nullptr) ReportBrokenGameFile(dir + file);
-    append_entry(timage{name, name_hash(name), texture});
+  for (const std::string& file : list_files(dir + "*.png"))
+    if (!append_file(dir, file)) break;
+}
+
+// False, with the image left out, when the registry is full.
+bool timages::append_file(const std::string& dir, const std::string& file) {
+  const std::string name = file_stem(file);
+  if (entries_.full()) {
+    LogFull("Image", IMAGE_CAPACITY, name);
+    return false;
   }
+  Texture* texture = LoadTexture(dir + file);
+  if (texture == nullptr) ReportBrokenGameFile(dir + file);
+  append_entry(timage{name, name_hash(name), texture});
+  return true;
 }
 
 namespace {
@@ -168,6 +173,18 @@ void timages::free_from(std::size_t first) {
 
 void timages::load_dir(const std::string& dir) {
   append_dir(dir);
+  base_count_ = entries_.size();
+  scene_key_.clear();
+}
+
+void timages::load_file(const std::string& dir, const std::string& file) {
+  append_file(dir, file);
+  base_count_ = entries_.size();
+  scene_key_.clear();
+}
+
+void timages::load_decoded_dir(const std::string& dir, std::vector<PrefetchedImage>& pictures) {
+  append_prefetched(dir, pictures);
   base_count_ = entries_.size();
   scene_key_.clear();
 }

@@ -29,6 +29,13 @@ class timages {
  public:
   // Loads every "*.png" of the folder and makes all images so far permanent.
   void load_dir(const std::string& dir);
+  // Loads one picture of a folder ("images/splash/", "pub.png") and makes
+  // all images so far permanent.
+  void load_file(const std::string& dir, const std::string& file);
+  // As load_dir, from pictures a worker decoded ahead, in the folder's
+  // listing order; one it could not make is loaded the ordinary way, which
+  // says what is wrong.
+  void load_decoded_dir(const std::string& dir, std::vector<PrefetchedImage>& pictures);
   // Puts the images of the previous scene (everything after the permanent
   // ones) aside, then loads the folder's images without making them
   // permanent: from the scene put aside, from the pictures decoded ahead,
@@ -52,6 +59,7 @@ class timages {
 
  private:
   void append_dir(const std::string& dir);
+  bool append_file(const std::string& dir, const std::string& file);
   void append_prefetched(const std::string& dir, std::vector<PrefetchedImage>& pictures);
   void append_entry(timage entry);
   void free_from(std::size_t first);

@@ -28,17 +28,35 @@ void tsounds::load_dir(const std::string& dir) {
   const TF_list files = list_files(dir + "*.ogg");
   if (files.empty()) ReportBrokenGameFile(dir);
   for (const std::string& file : files) {
-    const std::string name = file_stem(file);
-    if (entries_.full()) {
-      LogFull(name);
-      break;
-    }
-    Sound* sound = LoadSound(dir + file, kChannelsPerEffect);
-    // A silent game loads nothing on purpose; with a device a failure means
-    // the file itself is bad.
-    if (sound == nullptr && SoundStarted()) ReportBrokenGameFile(dir + file);
-    entries_.append(tsound{name, sound, -1});
+    if (full(file)) break;
+    append(dir, file, LoadSound(dir + file, kChannelsPerEffect));
   }
+}
+
+void tsounds::load_decoded(const std::string& dir, std::vector<DecodedEffect>& effects) {
+  if (effects.empty()) ReportBrokenGameFile(dir);
+  for (DecodedEffect& effect : effects) {
+    if (full(effect.file)) break;
+    Sound* sound = nullptr;
+    if (effect.decoded)
+      sound = SoundFromDecoded(dir + effect.file, std::move(effect.sound), kChannelsPerEffect);
+    else if (SoundStarted())
+      LogLine("Unable to load sound: \"" + dir + effect.file + "\"", true);
+    append(dir, effect.file, sound);
+  }
+}
+
+bool tsounds::full(const std::string& file) const {
+  if (!entries_.full()) return false;
+  LogFull(file_stem(file));
+  return true;
+}
+
+void tsounds::append(const std::string& dir, const std::string& file, Sound* sound) {
+  // A silent game loads nothing on purpose; with a device a failure means
+  // the file itself is bad.
+  if (sound == nullptr && SoundStarted()) ReportBrokenGameFile(dir + file);
+  entries_.append(tsound{file_stem(file), sound, -1});
 }
 
 void tsounds::clear() {

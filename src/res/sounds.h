@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/audio.h"
 #include "res/fixed_list.h"
@@ -17,12 +18,23 @@ struct tsound {
   int channel = -1;        // channel of the last play
 };
 
+// One effect file of a folder, decoded ahead; `decoded` false when its
+// bytes could not be read or decoded.
+struct DecodedEffect {
+  std::string file;
+  bool decoded = false;
+  DecodedSound sound;
+};
+
 class tsounds {
  public:
   int volume = 100;  // 0..100
 
   // Loads every "*.ogg" of the folder, up to 8 plays of each at once.
   void load_dir(const std::string& dir);
+  // The same, from effects a worker decoded ahead (in the folder's listing
+  // order); one it could not decode is reported as load_dir reports it.
+  void load_decoded(const std::string& dir, std::vector<DecodedEffect>& effects);
   void clear();
   // Empties the registry without freeing (after the engine's shutdown).
   void forget() { entries_.clear(); }
@@ -39,6 +51,10 @@ class tsounds {
   const tsound& operator[](std::size_t i) const { return entries_[i]; }
 
  private:
+  // Whether the registry is full, logging the file left out.
+  bool full(const std::string& file) const;
+  void append(const std::string& dir, const std::string& file, Sound* sound);
+
   FixedList<tsound, SOUND_CAPACITY> entries_;
 };
 
@@ -57,6 +73,9 @@ class tmusic {
 
   // Names every "*.ogg" of the folder; nothing is decoded yet.
   void load_dir(const std::string& dir);
+  // The same, from effects a worker decoded ahead (in the folder's listing
+  // order); one it could not decode is reported as load_dir reports it.
+  void load_decoded(const std::string& dir, std::vector<DecodedEffect>& effects);
   void clear();
   // Empties the registry (after the engine's shutdown stopped every stream).
   void forget() { entries_.clear(); }

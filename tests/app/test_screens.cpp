@@ -3,17 +3,24 @@
 // the guard against small desktops, and the failure guard of the frame tick.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 #include "app/cutscenes.h"
 #include "app/frame.h"
 #include "app/menu.h"
 #include "app/screens.h"
 #include "app/shell.h"
+#include "engine/archive.h"
 #include "engine/engine.h"
 #include "engine/video.h"
 #include "profile/profiles.h"
 #include "res/draw_list.h"
+#include "res/images.h"
+#include "res/sounds.h"
+#include "res/startup_load.h"
 #include "res/strings.h"
 #include "support/closeup_walk.h"
 #include "support/loaded_game.h"
@@ -23,6 +30,36 @@
 namespace {
 
 class Screens : public LoadedGame {};
+
+// What a registry holds, picture by picture: name, size and a sum of its
+// alpha, enough to tell a picture decoded elsewhere from the same one.
+struct Held {
+  std::vector<std::string> images;
+  std::vector<uint64_t> pictures;
+  std::size_t fonts = 0;
+  std::vector<std::string> effects;
+  std::size_t effects_loaded = 0;
+};
+
+Held WhatIsHeld() {
+  Held held;
+  for (std::size_t i = 0; i < images.count(); ++i) {
+    const Texture* texture = images[i].texture;
+    held.images.push_back(images[i].name);
+    uint64_t sum = static_cast<uint64_t>(TextureWidth(texture)) << 40 |
+                   static_cast<uint64_t>(TextureHeight(texture)) << 28;
+    for (uint8_t a : TextureAlpha(texture)) sum += a;
+    held.pictures.push_back(sum);
+  }
+  held.fonts = fonts.count();
+  for (std::size_t i = 0; i < sounds.count(); ++i) {
+    held.effects.push_back(sounds[i].name);
+    held.effects_loaded += sounds[i].sound != nullptr ? 1 : 0;
+  }
+  return held;
+}
+
+Held g_behind_splash;
 
 void ThrowingProcedure() { throw std::runtime_error("a broken window"); }
 
@@ -50,6 +87,62 @@ TEST_F(Screens, LosingFocusOverALevelShowsThePauseWindowAndAClickClosesIt) {
     SendButtonDown();
     GameSteps(1);
     EXPECT_FALSE(WindowVisible("wnd_pause"));
+  });
+}
+
+// In a player's window the splash shows as soon as its first picture is
+// loaded; the rest comes in while it plays and the menu finds all of it, as
+// a load all at once leaves it (the splash's first picture comes first).
+TEST_F(Screens, BehindTheSplashTheRestLoadsWhileItPlaysAndTheMenuFindsItAll) {
+  Shell().load_behind_splash = true;
+  Run(1280, 1024, false, [] {
+    EXPECT_TRUE(StartupLoadPending());
+    EXPECT_NE(images.get("pub"), nullptr);
+    EXPECT_EQ(images.get("dev"), nullptr);
+    EXPECT_EQ(fonts.count(), 0u);
+    for (int i = 0; i < 100 && StartupLoadPending(); ++i) {
+      GameSteps(1);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(WindowVisible("wnd_splash"));
+    ClickAt(500, 400);
+    GameSteps(2);
+    ClickAt(500, 400);
+    GameSteps(2);
+    EXPECT_TRUE(WindowVisible("wnd_menu"));
+    EXPECT_FALSE(StartupLoadPending());
+    g_behind_splash = WhatIsHeld();
+  });
+  TearDown();
+  SetUp();
+  Run(1280, 1024, false, [] {
+    EXPECT_FALSE(StartupLoadPending()) << "a headless run loads everything before its first frame";
+    EXPECT_EQ(WhatIsHeld().images, g_behind_splash.images);
+    // Everything loaded the plain way, on this thread.
+    images.clear();
+    fonts.clear();
+    sounds.clear();
+    OpenArchive(kImageArchive, kImageArchiveKey);
+    for (const char* dir : {"images/splash/", "images/common/", "images/particles/",
+                            "images/items/", "images/diary/", "images/hint/"})
+      images.load_dir(dir);
+    CloseArchive();
+    fonts.load_dir("data/fonts/");
+    sounds.load_dir("data/audio/effects/");
+    Held whole = WhatIsHeld();
+    const auto pub = std::find(whole.images.begin(), whole.images.end(), "pub");
+    ASSERT_NE(pub, whole.images.end());
+    const auto at = pub - whole.images.begin();
+    std::rotate(whole.images.begin(), pub, pub + 1);
+    std::rotate(whole.pictures.begin(), whole.pictures.begin() + at,
+                whole.pictures.begin() + at + 1);
+    EXPECT_EQ(g_behind_splash.images, whole.images);
+    EXPECT_EQ(g_behind_splash.pictures, whole.pictures);
+    EXPECT_GT(whole.fonts, 0u);
+    EXPECT_EQ(g_behind_splash.fonts, whole.fonts);
+    EXPECT_GT(whole.effects_loaded, 0u);
+    EXPECT_EQ(g_behind_splash.effects, whole.effects);
+    EXPECT_EQ(g_behind_splash.effects_loaded, whole.effects_loaded);
   });
 }
 
