@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/cmdline.h"
+#include "res/startup_load.h"
 
 inline constexpr int kLogicalWidth = 1024;
 inline constexpr int kLogicalHeight = 768;
@@ -28,6 +29,8 @@ struct ShellState {
 };
 
 ShellState& Shell();
+// What the game loads at start, the splash's first picture first.
+StartupLoadPlan StartupPlan();
 void ResetShell();
 
 // Status of a start that could not read its string file.

@@ -19,6 +19,7 @@
 #include "engine/clock.h"
 #include "engine/engine.h"
 #include "engine/log.h"
+#include "engine/render.h"
 #include "engine/random.h"
 #include "profile/profiles.h"
 #include "res/images.h"
@@ -31,9 +32,7 @@
 namespace {
 
 constexpr const char* kStringsPath = "data/text/strings.cfg";
-// What the splash's first frame draws.
-constexpr const char* kSplashFolder = "images/splash/";
-constexpr const char* kFirstSplashPicture = "pub.png";
+
 
 ShellState g_shell;
 
@@ -57,6 +56,18 @@ void ChooseScreenMode(const CommandLine& options) {
 }  // namespace
 
 ShellState& Shell() { return g_shell; }
+
+StartupLoadPlan StartupPlan() {
+  StartupLoadPlan plan;
+  plan.archive = kImageArchive;
+  plan.password = kImageArchiveKey;
+  plan.first_picture = "images/splash/pub.png";
+  plan.image_folders = {"images/splash/", "images/common/", "images/particles/",
+                        "images/items/",  "images/diary/",  "images/hint/"};
+  plan.font_folder = "data/fonts/";
+  plan.effect_folder = "data/audio/effects/";
+  return plan;
+}
 void ResetShell() { g_shell = ShellState{}; }
 
 int ProgramEntry(const CommandLine& options) {
@@ -115,6 +126,9 @@ int ProgramEntry(const CommandLine& options) {
   SetCaption(shell.window_title);
   ChooseScreenMode(options);
 
+  // The pictures are read while the window opens, in the layout renderers
+  // keep textures in; another layout only costs a second read.
+  BeginStartupLoad(StartupPlan(), UsualTexturePixelFormat());
   const bool started = EngineStart(0, 0);
   StopStartupLoad();
   // The engine freed every texture, font and sound at its shutdown.
@@ -136,24 +150,14 @@ void LoadCallback() {
   if (!options.custom_cursor) ShowSystemCursor(true);
   g_shell.sound_available = StartSound();
 
-  // The splash shows at once: its first picture is loaded here, the rest
-  // while it plays (see FrameTick), all of it before the menu.
-  StopStartupLoad();
+  // The splash shows at once: its first picture is taken here from the
+  // worker begun with the program, the rest while it plays (see FrameTick),
+  // all of it before the menu.
   images.clear();
   fonts.clear();
   sounds.clear();
-  OpenArchive(kImageArchive, kImageArchiveKey);
-  images.load_file(kSplashFolder, kFirstSplashPicture);
-  CloseArchive();
-  StartupLoadPlan plan;
-  plan.archive = kImageArchive;
-  plan.password = kImageArchiveKey;
-  plan.image_folders = {kSplashFolder,    "images/common/", "images/particles/",
-                        "images/items/", "images/diary/",  "images/hint/"};
-  plan.skip_file = std::string(kSplashFolder) + kFirstSplashPicture;
-  plan.font_folder = "data/fonts/";
-  plan.effect_folder = "data/audio/effects/";
-  BeginStartupLoad(plan);
+  if (!StartupLoadBegun()) BeginStartupLoad(StartupPlan(), TexturePixelFormat());
+  TakeFirstStartupPicture();
   if (!g_shell.load_behind_splash) FinishStartupLoad();
   sounds.volume = options.effects_volume;
   music.load_dir("data/audio/music/");

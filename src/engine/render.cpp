@@ -8,7 +8,7 @@
 #include "engine/render.h"
 
 #include <SDL.h>        // renderer, textures, geometry
-#include <SDL_image.h>  // PNG and JPEG decoding from memory
+#include <SDL_image.h>  // JPEG (and PNG in other layouts) decoding from memory
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +19,7 @@
 #include "engine/archive.h"
 #include "engine/engine.h"
 #include "engine/log.h"
+#include "engine/png_read.h"
 #include "engine/screen.h"
 #include "engine/span_blit.h"
 
@@ -197,6 +198,22 @@ Uint32 TextureFormat(SDL_Renderer* renderer) {
     }
   }
   return SDL_PIXELFORMAT_ARGB8888;
+}
+
+// A PNG decoded into a new picture of a 32-bit format with alpha on top;
+// nullptr when it is damaged, too large, or one for the general loader.
+SDL_Surface* DecodePngAs(const void* bytes, std::size_t size, uint32_t format, bool* opaque) {
+  int w = 0;
+  int h = 0;
+  if (!PngPictureSize(bytes, size, &w, &h) || !AcceptableSize(w, h)) return nullptr;
+  SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, format);
+  if (picture == nullptr) return nullptr;
+  if (!PngDecodeInto(bytes, size, format == SDL_PIXELFORMAT_ARGB8888, picture->pixels,
+                     picture->pitch, opaque)) {
+    SDL_FreeSurface(picture);
+    return nullptr;
+  }
+  return picture;
 }
 
 // The alpha byte of every pixel, rows from the top, from a 32-bit picture.
@@ -537,6 +554,8 @@ uint32_t TexturePixelFormat() {
   return renderer == nullptr ? 0 : TextureFormat(renderer);
 }
 
+uint32_t UsualTexturePixelFormat() { return SDL_PIXELFORMAT_ARGB8888; }
+
 std::size_t DecodedImageBytes(const DecodedImage& image) {
   return static_cast<std::size_t>(image.picture->pitch) *
              static_cast<std::size_t>(image.picture->h) +
@@ -558,19 +577,28 @@ DecodedImagePtr DecodeImage(const void* bytes, std::size_t size, uint32_t format
       *refusal = std::to_string(declared_w) + " x " + std::to_string(declared_h);
     return nullptr;
   }
-  SDL_RWops* stream = SDL_RWFromConstMem(bytes, static_cast<int>(size));
-  SDL_Surface* decoded = nullptr;
-  if (stream != nullptr) {
-    decoded = kind == ImageKind::Png ? IMG_LoadPNG_RW(stream) : IMG_LoadJPG_RW(stream);
-    SDL_RWclose(stream);
-  }
   DecodedImagePtr image(new DecodedImage);
-  if (decoded != nullptr && AcceptableSize(decoded->w, decoded->h))
-    image->picture = SDL_ConvertSurfaceFormat(decoded, format, 0);
-  if (decoded != nullptr) SDL_FreeSurface(decoded);
+  bool opaque_file = false;
+  if (kind == ImageKind::Png &&
+      (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_ABGR8888)) {
+    // Straight into the texture's layout: no picture to convert after.
+    image->picture = DecodePngAs(bytes, size, format, &opaque_file);
+  }
+  if (image->picture == nullptr) {
+    opaque_file = false;
+    SDL_RWops* stream = SDL_RWFromConstMem(bytes, static_cast<int>(size));
+    SDL_Surface* decoded = nullptr;
+    if (stream != nullptr) {
+      decoded = kind == ImageKind::Png ? IMG_LoadPNG_RW(stream) : IMG_LoadJPG_RW(stream);
+      SDL_RWclose(stream);
+    }
+    if (decoded != nullptr && AcceptableSize(decoded->w, decoded->h))
+      image->picture = SDL_ConvertSurfaceFormat(decoded, format, 0);
+    if (decoded != nullptr) SDL_FreeSurface(decoded);
+  }
   if (image->picture == nullptr || !CopyAlpha(image->picture, &image->alpha)) return nullptr;
-  image->opaque =
-      std::all_of(image->alpha.begin(), image->alpha.end(), [](uint8_t a) { return a == 255; });
+  image->opaque = opaque_file || std::all_of(image->alpha.begin(), image->alpha.end(),
+                                             [](uint8_t a) { return a == 255; });
   return image;
 }
 

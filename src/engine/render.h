@@ -33,6 +33,9 @@ struct DecodedImageFree {
 using DecodedImagePtr = std::unique_ptr<DecodedImage, DecodedImageFree>;
 // The pixel format textures are kept in; 0 without a renderer. Main thread.
 uint32_t TexturePixelFormat();
+// The format renderers keep textures in (32-bit words 0xAARRGGBB), for
+// decoding before the renderer exists.
+uint32_t UsualTexturePixelFormat();
 // A PNG or JPEG in memory as pixels in `format`; any thread, logs nothing.
 // nullptr when it cannot be decoded; `refusal` then says "w x h" when the
 // declared size was too large.

@@ -67,18 +67,24 @@ bool Stopped() {
   return g_load.quit;
 }
 
-void Work(StartupLoadPlan plan, uint32_t format, std::vector<std::string> effect_files,
-          bool decode_effects) {
+void Work(StartupLoadPlan plan, uint32_t format, std::vector<std::string> effect_files) {
   ArchiveReader reader;
   const bool readable = reader.open(plan.archive, plan.password);
   std::string bytes;
+  // The splash's first picture, before anything else.
+  const std::size_t slash = plan.first_picture.rfind('/') + 1;
+  PrefetchedImage first{plan.first_picture.substr(slash), nullptr};
+  if (readable && reader.read(plan.first_picture, &bytes))
+    first.image = DecodeImage(bytes.data(), bytes.size(), format, nullptr);
+  if (!Publish(Piece{Piece::Kind::Picture, plan.first_picture.substr(0, slash), std::move(first), {}}))
+    return;
   for (const std::string& dir : plan.image_folders) {
     if (!readable) {
       if (!Publish(Piece{Piece::Kind::ImageFolder, dir, {}, {}})) return;
       continue;
     }
     for (const std::string& file : reader.list(dir + "*.png", TF_list::capacity)) {
-      if (dir + file == plan.skip_file) continue;
+      if (dir + file == plan.first_picture) continue;
       PrefetchedImage picture{file, nullptr};
       if (reader.read(dir + file, &bytes))
         picture.image = DecodeImage(bytes.data(), bytes.size(), format, nullptr);
@@ -90,12 +96,16 @@ void Work(StartupLoadPlan plan, uint32_t format, std::vector<std::string> effect
   for (const std::string& file : effect_files) {
     if (Stopped()) return;
     DecodedEffect effect{file, false, {}};
-    if (decode_effects && ReadWholeFile(plan.effect_folder + file, &bytes, nullptr))
+    // Decoded whether or not the game has sound: a silent game drops them.
+    if (ReadWholeFile(plan.effect_folder + file, &bytes, nullptr))
       effect.decoded = DecodeSound(std::move(bytes), &effect.sound);
     effects.push_back(std::move(effect));
   }
   Publish(Piece{Piece::Kind::Effects, plan.effect_folder, {}, std::move(effects)});
 }
+
+StartupLoadPlan g_plan;
+uint32_t g_texture_format = 0;  // what the worker decodes in
 
 // Puts one piece into its registry (main thread).
 void Apply(Piece& piece, const StartupLoadPlan& plan) {
@@ -103,7 +113,8 @@ void Apply(Piece& piece, const StartupLoadPlan& plan) {
     case Piece::Kind::Picture: {
       // A picture the worker could not make is read again from the archive,
       // which reports what is wrong with it.
-      const bool reread = piece.picture.image == nullptr;
+      const bool reread =
+          piece.picture.image == nullptr || g_texture_format != TexturePixelFormat();
       if (reread) OpenArchive(plan.archive, plan.password);
       std::vector<PrefetchedImage> one;
       one.push_back(std::move(piece.picture));
@@ -124,8 +135,6 @@ void Apply(Piece& piece, const StartupLoadPlan& plan) {
       break;
   }
 }
-
-StartupLoadPlan g_plan;
 
 // The next piece if the worker has finished it; waits for it when `wait`.
 bool TakeNext(bool wait, Piece* out) {
@@ -150,9 +159,10 @@ void JoinWhenDone() {
 
 }  // namespace
 
-void BeginStartupLoad(const StartupLoadPlan& plan) {
+void BeginStartupLoad(const StartupLoadPlan& plan, uint32_t texture_format) {
   StopStartupLoad();
   g_plan = plan;
+  g_texture_format = texture_format;
   std::vector<std::string> effect_files;
   for (const std::string& file : list_files(plan.effect_folder + "*.ogg"))
     effect_files.push_back(file);
@@ -166,15 +176,24 @@ void BeginStartupLoad(const StartupLoadPlan& plan) {
     // total only says that the load is under way.
     g_load.total = SIZE_MAX;
   }
-  g_load.worker = std::thread([plan, format = TexturePixelFormat(),
-                               effect_files = std::move(effect_files),
-                               decode = SoundStarted()]() mutable {
-    Work(std::move(plan), format, std::move(effect_files), decode);
+  g_load.worker = std::thread([plan, texture_format,
+                               effect_files = std::move(effect_files)]() mutable {
+    Work(std::move(plan), texture_format, std::move(effect_files));
     const std::lock_guard<std::mutex> hold(g_load.lock);
     g_load.worker_done = true;
     g_load.total = g_load.pieces.size();
     g_load.changed.notify_all();
   });
+}
+
+bool StartupLoadBegun() {
+  const std::lock_guard<std::mutex> hold(g_load.lock);
+  return g_load.total > 0;
+}
+
+void TakeFirstStartupPicture() {
+  Piece piece;
+  if (TakeNext(true, &piece)) Apply(piece, g_plan);
 }
 
 bool StartupLoadPending() {

@@ -1,13 +1,14 @@
-// The start-up load in two steps, so that the splash shows at once. The
-// caller loads what the first frame draws; the rest — the pictures of the
-// permanent folders and the sound effects — is read and decoded on a worker
-// thread while the splash plays, and the main thread puts it into the
-// registries piece by piece in the order a load all at once would have, so
-// the registries end exactly the same. The fonts, which are few and make
-// their textures as they load, are loaded on the main thread in their turn.
-// Textures are made on the main thread only.
+// The start-up load behind the splash, so that the splash shows at once. A
+// worker thread, begun as the program starts, reads and decodes the
+// splash's first picture before anything else, then the pictures of the
+// permanent folders and the sound effects; the main thread puts them into
+// the registries piece by piece, while the splash plays, in the order a load
+// all at once would have, so the registries end exactly the same. The fonts,
+// which are few and make their textures as they load, are loaded on the
+// main thread in their turn. Textures are made on the main thread only.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,13 +16,19 @@ struct StartupLoadPlan {
   std::string archive;   // the image archive's path and password
   std::string password;
   std::vector<std::string> image_folders;  // "images/common/", in load order
-  std::string skip_file;                   // a picture loaded already ("images/splash/pub.png")
+  std::string first_picture;               // "images/splash/pub.png", decoded first
   std::string font_folder;                 // "data/fonts/"
   std::string effect_folder;               // "data/audio/effects/", read from the disk
 };
 
-// Starts the worker on the plan (main thread, textures' format known).
-void BeginStartupLoad(const StartupLoadPlan& plan);
+// Starts the worker on the plan (main thread). Its pictures are decoded in
+// `texture_format`; a picture the renderer turns out not to take in that
+// format is read again when it is put in.
+void BeginStartupLoad(const StartupLoadPlan& plan, uint32_t texture_format);
+// Whether a load was begun and not stopped.
+bool StartupLoadBegun();
+// Puts the plan's first picture into the registry, waiting for it.
+void TakeFirstStartupPicture();
 // Whether some of the plan is not in the registries yet.
 bool StartupLoadPending();
 // Puts what the worker has finished into the registries, in order, for

@@ -1,5 +1,7 @@
-// Screenshots as PNG files: decoded again, they give back exactly the pixels
-// they were made from, and a write that fails leaves nothing behind.
+// PNG files. Screenshots decoded again give back exactly the pixels they
+// were made from, and a write that fails leaves nothing behind. Pictures
+// read straight into the textures' layout are the pixels the general image
+// loader gives, whatever kind of PNG they come from.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
@@ -9,7 +11,11 @@
 #include <string>
 #include <vector>
 
+#include <png.h>
+
+#include "engine/archive.h"
 #include "engine/engine.h"
+#include "engine/png_read.h"
 #include "engine/png_write.h"
 #include "engine/render.h"
 #include "engine/screen.h"
@@ -35,6 +41,59 @@ std::vector<uint8_t> DecodeRgba(const std::string& path, int* w, int* h) {
                 static_cast<const uint8_t*>(rgba->pixels) + static_cast<std::ptrdiff_t>(y) * rgba->pitch,
                 static_cast<std::size_t>(rgba->w * 4));
   SDL_FreeSurface(rgba);
+  return out;
+}
+
+// A 5 x 3 picture of one of libpng's colour types (with a see-through
+// palette entry when `palette`), as file bytes.
+std::string SmallPng(int colour_type, int bit_depth) {
+  std::string bytes;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_set_write_fn(
+      png, &bytes,
+      [](png_structp p, png_bytep data, png_size_t n) {
+        static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data), n);
+      },
+      nullptr);
+  png_set_IHDR(png, info, 5, 3, bit_depth, colour_type, PNG_INTERLACE_ADAM7,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (colour_type == PNG_COLOR_TYPE_PALETTE) {
+    png_color colours[4] = {{200, 10, 10}, {10, 200, 10}, {10, 10, 200}, {90, 90, 90}};
+    png_byte see_through[2] = {0, 128};
+    png_set_PLTE(png, info, colours, 4);
+    png_set_tRNS(png, info, see_through, 2, nullptr);
+  }
+  png_write_info(png, info);
+  const int channels = png_get_channels(png, info);
+  std::vector<png_byte> rows(static_cast<std::size_t>(3 * 5 * channels * 2));
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    rows[i] = static_cast<png_byte>(colour_type == PNG_COLOR_TYPE_PALETTE ? i % 4 : i * 37);
+  std::vector<png_bytep> pointers;
+  for (int y = 0; y < 3; ++y)
+    pointers.push_back(rows.data() + static_cast<std::ptrdiff_t>(y) * 5 * channels * 2);
+  png_write_image(png, pointers.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return bytes;
+}
+
+// What the general loader gives for the bytes, as 0xAARRGGBB words.
+std::vector<uint32_t> LoadedWords(const std::string& bytes, int* w, int* h) {
+  SDL_Surface* loaded =
+      IMG_Load_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
+  if (loaded == nullptr) return {};
+  SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+  SDL_FreeSurface(loaded);
+  *w = argb->w;
+  *h = argb->h;
+  std::vector<uint32_t> out;
+  for (int y = 0; y < argb->h; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) +
+                                                        static_cast<std::ptrdiff_t>(y) * argb->pitch);
+    out.insert(out.end(), row, row + argb->w);
+  }
+  SDL_FreeSurface(argb);
   return out;
 }
 
@@ -105,4 +164,58 @@ TEST_F(PngWrite, SeeThroughPixelsKeepTheirAlphaAndAFailedWriteLeavesNoFile) {
   }
   EXPECT_FALSE(fs::exists(folder / "missing"));
   EXPECT_FALSE(WritePngFile(path, pixels.data(), kW, kH, kW * 4 - 1, &error));
+}
+
+TEST(PngRead, PicturesReadStraightIntoTheTextureLayoutMatchTheGeneralLoader) {
+  std::vector<std::pair<std::string, std::string>> files;
+  ASSERT_TRUE(OpenArchive(QUILLMOOR_TEST_GAME_DIR "/" + std::string(kImageArchive), kImageArchiveKey));
+  for (const char* dir : {"images/splash/", "images/common/", "images/particles/"})
+    for (const std::string& name : ListGameFiles(std::string(dir) + "*.png", 12)) {
+      files.emplace_back(dir + name, "");
+      ASSERT_TRUE(ReadGameFile(dir + name, &files.back().second));
+    }
+  CloseArchive();
+  files.emplace_back("palette", SmallPng(PNG_COLOR_TYPE_PALETTE, 8));
+  files.emplace_back("grey", SmallPng(PNG_COLOR_TYPE_GRAY, 8));
+  files.emplace_back("grey and alpha", SmallPng(PNG_COLOR_TYPE_GRAY_ALPHA, 8));
+  int opaque_files = 0;
+  for (const auto& [name, bytes] : files) {
+    int w = 0;
+    int h = 0;
+    const std::vector<uint32_t> expected = LoadedWords(bytes, &w, &h);
+    ASSERT_FALSE(expected.empty()) << name;
+    int pw = 0;
+    int ph = 0;
+    ASSERT_TRUE(PngPictureSize(bytes.data(), bytes.size(), &pw, &ph)) << name;
+    EXPECT_EQ(pw, w) << name;
+    EXPECT_EQ(ph, h) << name;
+    // Rows a little wider than the picture, as textures' may be.
+    const int pitch = w + 3;
+    std::vector<uint32_t> read(static_cast<std::size_t>(pitch * h));
+    bool opaque = false;
+    ASSERT_TRUE(PngDecodeInto(bytes.data(), bytes.size(), true, read.data(), pitch * 4, &opaque))
+        << name;
+    std::vector<uint32_t> packed;
+    for (int y = 0; y < h; ++y)
+      packed.insert(packed.end(), read.begin() + y * pitch, read.begin() + y * pitch + w);
+    EXPECT_TRUE(packed == expected) << name << " differs from the general loader";
+    if (opaque) {
+      ++opaque_files;
+      for (uint32_t word : packed) ASSERT_EQ(word >> 24, 0xFFu) << name;
+    }
+    // The other layout holds the same colours, red and blue swapped.
+    ASSERT_TRUE(PngDecodeInto(bytes.data(), bytes.size(), false, read.data(), pitch * 4, &opaque));
+    EXPECT_EQ(read[0], (packed[0] & 0xFF00FF00u) | (packed[0] >> 16 & 0xFFu) |
+                           (packed[0] & 0xFFu) << 16) << name;
+    // Damaged: cut short, or not a PNG at all.
+    EXPECT_FALSE(PngDecodeInto(bytes.data(), bytes.size() / 2, true, read.data(), pitch * 4, &opaque))
+        << name;
+  }
+  EXPECT_GT(opaque_files, 0);
+  EXPECT_FALSE(PngPictureSize("not a picture", 13, nullptr, nullptr));
+  // 16-bit samples are left to the general loader, which keeps their numbers.
+  const std::string deep = SmallPng(PNG_COLOR_TYPE_RGB_ALPHA, 16);
+  int w = 0;
+  int h = 0;
+  EXPECT_FALSE(PngPictureSize(deep.data(), deep.size(), &w, &h));
 }
