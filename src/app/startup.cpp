@@ -158,6 +158,7 @@ void LoadCallback() {
   sounds.clear();
   if (!StartupLoadBegun()) BeginStartupLoad(StartupPlan(), TexturePixelFormat());
   TakeFirstStartupPicture();
+  LogLine("Start-up: the splash's first picture is loaded", true);
   if (!g_shell.load_behind_splash) FinishStartupLoad();
   sounds.volume = options.effects_volume;
   music.load_dir("data/audio/music/");

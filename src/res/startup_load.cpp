@@ -10,6 +10,7 @@
 
 #include "engine/archive.h"
 #include "engine/audio.h"
+#include "engine/log.h"
 #include "engine/render.h"
 #include "engine/save_file.h"
 #include "res/files.h"
@@ -154,7 +155,9 @@ void JoinWhenDone() {
     const std::lock_guard<std::mutex> hold(g_load.lock);
     done = g_load.taken >= g_load.total;
   }
-  if (done) StopStartupLoad();
+  if (!done) return;
+  StopStartupLoad();
+  LogLine("Start-up: everything is loaded", true);
 }
 
 }  // namespace
