@@ -28,6 +28,8 @@ struct Texture {
   int width = 0;
   int height = 0;
   bool opaque = false;  // every alpha byte 255: blending it is copying it
+  // The alpha byte of every pixel for hit tests, kept only where nothing
+  // else holds it: not for opaque pictures, nor where `pixels` below has it.
   std::vector<uint8_t> alpha;
   // On the software renderer, the renderer's own copy of the pixels
   // (0xAARRGGBB), read by the span blitter; nullptr elsewhere.
@@ -84,8 +86,6 @@ struct RenderState {
 };
 
 RenderState g_render;
-
-const std::vector<uint8_t> kNoAlpha;
 
 void LogUnableToLoad(const std::string& name) {
   LogLine("Unable to load texture: \"" + name + "\"", true);
@@ -571,6 +571,7 @@ DecodedImagePtr DecodeImage(const void* bytes, std::size_t size, uint32_t format
   if (image->picture == nullptr || !CopyAlpha(image->picture, &image->alpha)) return nullptr;
   image->opaque =
       std::all_of(image->alpha.begin(), image->alpha.end(), [](uint8_t a) { return a == 255; });
+  if (image->opaque) std::vector<uint8_t>().swap(image->alpha);
   return image;
 }
 
@@ -589,7 +590,7 @@ Texture* TextureFromDecoded(DecodedImage& image) {
   texture->width = image.picture->w;
   texture->height = image.picture->h;
   texture->opaque = image.opaque;
-  texture->alpha = std::move(image.alpha);
+  if (!texture->opaque && texture->pixels == nullptr) texture->alpha = std::move(image.alpha);
   g_render.textures.push_back(texture);
   return texture;
 }
@@ -647,8 +648,15 @@ void DeleteTexture(Texture* texture) {
 int TextureWidth(const Texture* texture) { return texture != nullptr ? texture->width : 0; }
 int TextureHeight(const Texture* texture) { return texture != nullptr ? texture->height : 0; }
 
-const std::vector<uint8_t>& TextureAlpha(const Texture* texture) {
-  return texture != nullptr ? texture->alpha : kNoAlpha;
+int TextureAlphaAt(const Texture* texture, int x, int y) {
+  if (texture == nullptr || x < 0 || y < 0 || x >= texture->width || y >= texture->height)
+    return 0;
+  if (texture->opaque) return 255;
+  if (texture->pixels != nullptr && texture->owner == PlatformRenderer())
+    return static_cast<int>(texture->pixels[static_cast<std::size_t>(y) * texture->pitch + x] >> 24);
+  const std::size_t index =
+      static_cast<std::size_t>(y) * static_cast<std::size_t>(texture->width) + x;
+  return index < texture->alpha.size() ? texture->alpha[index] : 0;
 }
 
 std::size_t TextureCount() { return g_render.textures.size(); }

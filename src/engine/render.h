@@ -41,7 +41,8 @@ DecodedImagePtr DecodeImage(const void* bytes, std::size_t size, uint32_t format
 // What the decoded picture holds in memory, pixels and alpha.
 std::size_t DecodedImageBytes(const DecodedImage& image);
 // The texture of decoded pixels (main thread); its alpha moves into the
-// texture. nullptr when the renderer refuses or its format has changed.
+// texture when the texture needs it for hit tests. nullptr when the
+// renderer refuses or its format has changed.
 Texture* TextureFromDecoded(DecodedImage& image);
 void DeleteTexture(Texture* texture);
 // A picture the game rewrites every frame (a movie's): planar Y, U, V with
@@ -51,9 +52,10 @@ bool UpdatePictureTexture(Texture* texture, const uint8_t* y, int y_pitch, const
                           int u_pitch, const uint8_t* v, int v_pitch);
 int TextureWidth(const Texture* texture);   // 0 for nullptr
 int TextureHeight(const Texture* texture);  // 0 for nullptr
-// The alpha byte of every pixel, width * height, rows from the top: kept in
-// memory from decoding, so hit tests never read from the graphics card.
-const std::vector<uint8_t>& TextureAlpha(const Texture* texture);
+// The alpha byte of the pixel at x, y (from the top left): 255 inside an
+// opaque picture, 0 outside the picture or without one. Read from memory, so
+// hit tests never read from the graphics card.
+int TextureAlphaAt(const Texture* texture, int x, int y);
 // Textures alive now (the shutdown line "Textures to free: ").
 std::size_t TextureCount();
 // Frees every texture (shutdown).
