@@ -199,6 +199,28 @@ Uint32 TextureFormat(SDL_Renderer* renderer) {
   return SDL_PIXELFORMAT_ARGB8888;
 }
 
+// Whether every pixel of a 32-bit picture has alpha 255.
+bool AllOpaque(SDL_Surface* picture) {
+  if (SDL_LockSurface(picture) != 0) return false;
+  const uint32_t mask = picture->format->Amask;
+  const auto* pixels = static_cast<const uint8_t*>(picture->pixels);
+  bool opaque = mask != 0;
+  for (int y = 0; opaque && y < picture->h; ++y) {
+    const uint8_t* row =
+        pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(picture->pitch);
+    for (int x = 0; x < picture->w; ++x) {
+      uint32_t pixel = 0;
+      std::memcpy(&pixel, row + static_cast<std::size_t>(x) * 4, 4);
+      if ((pixel & mask) != mask) {
+        opaque = false;
+        break;
+      }
+    }
+  }
+  SDL_UnlockSurface(picture);
+  return opaque;
+}
+
 // The alpha byte of every pixel, rows from the top, from a 32-bit picture.
 bool CopyAlpha(SDL_Surface* picture, std::vector<uint8_t>* alpha) {
   if (SDL_LockSurface(picture) != 0) return false;
@@ -522,7 +544,6 @@ Texture* LoadTexture(const std::string& file_name) {
 
 struct DecodedImage {
   SDL_Surface* picture = nullptr;  // owned, in the format asked for
-  std::vector<uint8_t> alpha;
   bool opaque = false;
 };
 
@@ -539,8 +560,7 @@ uint32_t TexturePixelFormat() {
 
 std::size_t DecodedImageBytes(const DecodedImage& image) {
   return static_cast<std::size_t>(image.picture->pitch) *
-             static_cast<std::size_t>(image.picture->h) +
-         image.alpha.size();
+             static_cast<std::size_t>(image.picture->h);
 }
 
 DecodedImagePtr DecodeImage(const void* bytes, std::size_t size, uint32_t format,
@@ -568,10 +588,8 @@ DecodedImagePtr DecodeImage(const void* bytes, std::size_t size, uint32_t format
   if (decoded != nullptr && AcceptableSize(decoded->w, decoded->h))
     image->picture = SDL_ConvertSurfaceFormat(decoded, format, 0);
   if (decoded != nullptr) SDL_FreeSurface(decoded);
-  if (image->picture == nullptr || !CopyAlpha(image->picture, &image->alpha)) return nullptr;
-  image->opaque =
-      std::all_of(image->alpha.begin(), image->alpha.end(), [](uint8_t a) { return a == 255; });
-  if (image->opaque) std::vector<uint8_t>().swap(image->alpha);
+  if (image->picture == nullptr) return nullptr;
+  image->opaque = AllOpaque(image->picture);
   return image;
 }
 
@@ -590,7 +608,13 @@ Texture* TextureFromDecoded(DecodedImage& image) {
   texture->width = image.picture->w;
   texture->height = image.picture->h;
   texture->opaque = image.opaque;
-  if (!texture->opaque && texture->pixels == nullptr) texture->alpha = std::move(image.alpha);
+  // Hit tests read the alpha where the texture keeps its pixels in memory;
+  // a texture on the graphics card keeps a copy of it, unless it is opaque.
+  const bool needs_alpha = !texture->opaque && texture->pixels == nullptr;
+  if (needs_alpha && !CopyAlpha(image.picture, &texture->alpha)) {
+    DestroyTexture(texture);
+    return nullptr;
+  }
   g_render.textures.push_back(texture);
   return texture;
 }
@@ -653,7 +677,8 @@ int TextureAlphaAt(const Texture* texture, int x, int y) {
     return 0;
   if (texture->opaque) return 255;
   if (texture->pixels != nullptr && texture->owner == PlatformRenderer())
-    return static_cast<int>(texture->pixels[static_cast<std::size_t>(y) * texture->pitch + x] >> 24);
+    return static_cast<int>(texture->pixels[static_cast<std::size_t>(y) * texture->pitch + x] >>
+                            24);
   const std::size_t index =
       static_cast<std::size_t>(y) * static_cast<std::size_t>(texture->width) + x;
   return index < texture->alpha.size() ? texture->alpha[index] : 0;

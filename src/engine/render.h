@@ -26,7 +26,7 @@ Texture* LoadTextureFromMemory(const std::string& name, const void* bytes, std::
 // Decoding apart from making the texture: a worker thread may turn bytes into
 // pixels while the main thread draws; only the main thread (SDL's rule) makes
 // the texture of them.
-struct DecodedImage;  // pixels in the texture format and their alpha
+struct DecodedImage;  // pixels in the texture format, and whether all are opaque
 struct DecodedImageFree {
   void operator()(DecodedImage* image) const;
 };
@@ -38,10 +38,10 @@ uint32_t TexturePixelFormat();
 // declared size was too large.
 DecodedImagePtr DecodeImage(const void* bytes, std::size_t size, uint32_t format,
                             std::string* refusal);
-// What the decoded picture holds in memory, pixels and alpha.
+// What the decoded picture holds in memory.
 std::size_t DecodedImageBytes(const DecodedImage& image);
-// The texture of decoded pixels (main thread); its alpha moves into the
-// texture when the texture needs it for hit tests. nullptr when the
+// The texture of decoded pixels (main thread), with a copy of their alpha
+// where hit tests cannot read it from the texture. nullptr when the
 // renderer refuses or its format has changed.
 Texture* TextureFromDecoded(DecodedImage& image);
 void DeleteTexture(Texture* texture);
