@@ -99,6 +99,13 @@ def status_kb(pid, field):
     return 0
 
 
+def cpu_seconds(pid):
+    """User and system time the process has used so far."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
 def smaps_groups(pid):
     """Resident kB by what the memory is: each library by name, the heap,
     anonymous memory, stacks."""
@@ -126,7 +133,8 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--game", default=os.path.join(here, "..", "build", "game"))
-    parser.add_argument("--renderer", choices=("software", "accelerated"))
+    parser.add_argument("--renderer", choices=("software", "accelerated"),
+                        help="force a renderer (QUILLMOOR_RENDERER); the game chooses otherwise")
     parser.add_argument("--shots", help="folder for a picture of the screen after each step "
                         "(needs ImageMagick's import)")
     args = parser.parse_args()
@@ -142,8 +150,8 @@ def main():
     if args.renderer:
         env["QUILLMOOR_RENDERER"] = args.renderer
     make_home(game, home)
-    program = subprocess.Popen([os.path.join(game, "quillmoor"), "--windowed", "--root", game,
-                                "--home", home], env=env)
+    program = subprocess.Popen([os.path.join(game, "quillmoor"), "--windowed", "--log", "--root",
+                                game, "--home", home], env=env)
     pid = program.pid
     ok = True
     peaks = []
@@ -171,12 +179,21 @@ def main():
                 os.makedirs(args.shots, exist_ok=True)
                 shot = os.path.join(args.shots, f"{len(peaks):02}_{place}.png")
                 subprocess.run(["import", "-window", "root", shot], env=env, check=True)
+        cpu = cpu_seconds(pid)
         hwm = status_kb(pid, "VmHWM")
         rss = status_kb(pid, "VmRSS")
         groups = smaps_groups(pid)
         with open(f"/proc/{pid}/maps") as f:
             renderer = "accelerated (OpenGL)" if re.search(r"libGL|_dri\.so", f.read()) \
                 else "software"
+        # Closed as a player closes it, so that the log gets its last lines.
+        subprocess.run(["xdotool", "key", "--window", window[-1], "alt+F4"], env=env)
+        program.wait(timeout=20)
+        fps = ""
+        with open(os.path.join(home, "Quillmoor", "Moorhouse", "log.txt"), errors="replace") as f:
+            for line in f:
+                if "Average FPS" in line:
+                    fps = line.split("Average FPS:")[1].strip()
     except (RuntimeError, subprocess.SubprocessError, OSError) as error:
         print(f"window_memory: {error}", file=sys.stderr)
         ok = False
@@ -197,6 +214,8 @@ def main():
     print("highest resident set while in each place (MB):")
     for place, kb in peaks:
         print(f"  {place:8} {kb / 1024:7.1f}")
+    print(f"processor time of the game over the walk: {cpu:.1f} s "
+          f"({sum(wait for _, _, wait in WALK):.0f} s played), {fps} frames a second")
     print(f"peak resident set (VmHWM): {hwm / 1024:.1f} MB; at the end {rss / 1024:.1f} MB")
     print("resident at the end, by mapping (MB):")
     libraries = sum(kb for name, kb in groups.items() if ".so" in name)

@@ -370,7 +370,13 @@ SDL_Renderer* CreateSoftwareRenderer(SDL_Window* window, Uint32 flags) {
   // window's pixels, which SDL would otherwise open to decide how to show them.
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  return SDL_CreateRenderer(window, -1, flags | SDL_RENDERER_SOFTWARE);
+  SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, flags | SDL_RENDERER_SOFTWARE);
+  // SDL notes the vsync asked for at creation but paces a software renderer
+  // to the display only once it is set again; unpaced, the window would be
+  // drawn hundreds of times a second for nothing.
+  if (renderer != nullptr && (flags & SDL_RENDERER_PRESENTVSYNC) != 0)
+    SDL_RenderSetVSync(renderer, 1);
+  return renderer;
 }
 
 }  // namespace
