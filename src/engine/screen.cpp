@@ -365,8 +365,8 @@ bool OpenGlOnProcessor(SDL_Renderer* renderer) {
 }
 
 SDL_Renderer* CreateSoftwareRenderer(SDL_Window* window, Uint32 flags) {
-  // Chosen by name, as in a headless run, so that the vsync asked for is
-  // kept (the software renderer paces itself); and without OpenGL behind the
+  // Chosen by name, as in a headless run: asked for by its flags alone, SDL
+  // would refuse it for the vsync it lacks. And without OpenGL behind the
   // window's pixels, which SDL would otherwise open to decide how to show them.
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
