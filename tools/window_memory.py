@@ -7,7 +7,8 @@ hotel and its neighbours (hotel, alley, bridge and back, twice) with xdotool,
 sampling the resident set of the process all the while. Prints the peak
 resident set (VmHWM), where it was reached, and where the resident memory of
 the running game lies at the end (from /proc/PID/smaps): libraries, the
-heap and anonymous memory, stacks.
+heap and anonymous memory, stacks; and the game's processor time and frame
+rate (from its log) over the walk.
 
     tools/window_memory.py [--game build/game] [--renderer software|accelerated]
 
