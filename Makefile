@@ -8,7 +8,7 @@ CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
 .PHONY: run test build deps configure install uninstall package fuzz fuzz-long torture sanitize \
-        bench clean sheet
+        bench window-memory clean sheet
 
 # One shell for the check and the start, so that no display stops both.
 run: build
@@ -94,6 +94,11 @@ torture: build
 
 bench: build
 	$(BUILD)/bench/quillmoor_bench
+
+# The game's memory in a real window under Xvfb, walked from the menu
+# through the hotel and its neighbours (tools/window_memory.py).
+window-memory: build
+	python3 tools/window_memory.py --game $(BUILD)/game
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

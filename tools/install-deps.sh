@@ -16,8 +16,9 @@ packages=(
   libfreetype-dev libcairo2-dev libvorbis-dev fonts-dejavu-core fonts-dejavu-extra fonts-urw-base35
   # the pictures of things: the colour emoji font's glyphs
   fonts-noto-color-emoji
-  # a display for looking at the real window without a desktop
-  xvfb xauth
+  # a display for looking at the real window without a desktop, and clicks
+  # into it (make window-memory)
+  xvfb xauth xdotool
   # installing and packaging: checking the desktop entry and metadata,
   # building the .deb and working out its dependencies
   desktop-file-utils appstream dpkg-dev file

@@ -32,7 +32,8 @@
 #include "engine/vorbis.h"
 
 struct Sound {
-  std::vector<int16_t> pcm;            // 44100 Hz stereo, interleaved
+  std::vector<int16_t> pcm;            // 44100 Hz, stereo interleaved or mono
+  int pcm_channels = kMixChannels;
   std::vector<MixSource> channels;     // one voice per simultaneous play
   std::vector<uint64_t> started;       // when each voice was last started, for reuse
 };
@@ -382,6 +383,24 @@ void MixSoundOutput(int16_t* out_stereo, int frames) {
 
 // --- Effects --------------------------------------------------------------------------
 
+namespace {
+
+// The effects are mostly mono, which the decoder doubles into two equal
+// sides; such a sound keeps one side only, half the memory, and the mixer
+// puts it on both sides again, sample for sample the same.
+void KeepMonoOnce(DecodedSound* sound) {
+  std::vector<int16_t>& pcm = sound->pcm;
+  for (std::size_t i = 0; i + 1 < pcm.size(); i += 2)
+    if (pcm[i] != pcm[i + 1]) return;
+  const std::size_t frames = pcm.size() / 2;
+  for (std::size_t i = 0; i < frames; ++i) pcm[i] = pcm[2 * i];
+  pcm.resize(frames);
+  pcm.shrink_to_fit();
+  sound->channels = 1;
+}
+
+}  // namespace
+
 Sound* LoadSound(const std::string& file_name, int max_channels) {
   // A silent game loads nothing: there is nothing to play it on.
   if (!g_audio.started) return nullptr;
@@ -397,7 +416,10 @@ Sound* LoadSound(const std::string& file_name, int max_channels) {
 bool DecodeSound(std::string bytes, DecodedSound* out) {
   out->pcm.clear();
   out->cut = false;
-  return DecodeVorbis(std::move(bytes), kMaxEffectFrames, &out->pcm, &out->cut);
+  out->channels = 2;
+  if (!DecodeVorbis(std::move(bytes), kMaxEffectFrames, &out->pcm, &out->cut)) return false;
+  KeepMonoOnce(out);
+  return true;
 }
 
 Sound* SoundFromDecoded(const std::string& file_name, DecodedSound decoded, int max_channels) {
@@ -406,10 +428,12 @@ Sound* SoundFromDecoded(const std::string& file_name, DecodedSound decoded, int 
     LogLine("Sound \"" + file_name + "\" is longer than 300 s; the rest is left out", true);
   auto sound = std::make_unique<Sound>();
   sound->pcm = std::move(decoded.pcm);
+  sound->pcm_channels = decoded.channels;
   const auto count = static_cast<std::size_t>(std::clamp(max_channels, 1, kMaxChannelsPerSound));
   MixSource voice;
   voice.frames = sound->pcm.data();
-  voice.length = static_cast<int64_t>(sound->pcm.size() / kMixChannels);
+  voice.channels = sound->pcm_channels;
+  voice.length = static_cast<int64_t>(sound->pcm.size()) / sound->pcm_channels;
   sound->channels.assign(count, voice);
   sound->started.assign(count, 0);
   DeviceLock lock;

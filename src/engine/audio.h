@@ -29,8 +29,9 @@ Sound* LoadSound(const std::string& file_name, int max_channels = 8);
 // effects while the main thread plays: the effect's PCM from the file's
 // bytes, any thread, logs nothing. False when the bytes are no Ogg Vorbis.
 struct DecodedSound {
-  std::vector<int16_t> pcm;
-  bool cut = false;  // longer than an effect may be; the rest left out
+  std::vector<int16_t> pcm;  // 44100 Hz, interleaved
+  int channels = 2;          // 1 when both sides were the same throughout
+  bool cut = false;          // longer than an effect may be; the rest left out
 };
 bool DecodeSound(std::string bytes, DecodedSound* out);
 // The sound of decoded PCM, as LoadSound makes it (main thread), with its

@@ -13,6 +13,14 @@ void AddRun(float* out, const int16_t* in, int64_t frames, float gain) {
   for (int64_t i = 0; i < frames * kMixChannels; ++i) out[i] += static_cast<float>(in[i]) * gain;
 }
 
+void AddMonoRun(float* out, const int16_t* in, int64_t frames, float gain) {
+  for (int64_t i = 0; i < frames; ++i) {
+    const float sample = static_cast<float>(in[i]) * gain;
+    out[2 * i] += sample;
+    out[2 * i + 1] += sample;
+  }
+}
+
 void MixOne(float* out, int frames, MixSource& source) {
   if (source.frames == nullptr || source.length <= 0) {
     source.playing = false;
@@ -30,7 +38,10 @@ void MixOne(float* out, int frames, MixSource& source) {
   int64_t left = frames;
   while (left > 0) {
     const int64_t run = std::min(left, source.length - source.position);
-    if (gain > 0.0f) AddRun(out, source.frames + source.position * kMixChannels, run, gain);
+    if (gain > 0.0f && source.channels == 1)
+      AddMonoRun(out, source.frames + source.position, run, gain);
+    else if (gain > 0.0f)
+      AddRun(out, source.frames + source.position * kMixChannels, run, gain);
     out += run * kMixChannels;
     left -= run;
     source.position += run;

@@ -12,12 +12,13 @@ inline constexpr int kMixChannels = 2;
 // One playing voice: an effect channel or a readable stretch of a stream's
 // ring buffer. The mixer reads from `position` on and moves it forward.
 struct MixSource {
-  const int16_t* frames = nullptr;  // interleaved stereo; not owned
+  const int16_t* frames = nullptr;  // interleaved stereo, or mono; not owned
   int64_t length = 0;               // frames in `frames`
   int64_t position = 0;             // next frame to play
   float volume = 1.0f;              // 0..1, applied to both sides
   bool loop = false;                // wrap to the first frame at the end
   bool playing = false;             // cleared when a source without loop runs out
+  int channels = kMixChannels;      // 1: one sample a frame, heard on both sides
 };
 
 // Adds `frames` stereo frames of every playing source into out_stereo

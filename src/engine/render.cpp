@@ -29,6 +29,8 @@ struct Texture {
   int width = 0;
   int height = 0;
   bool opaque = false;  // every alpha byte 255: blending it is copying it
+  // The alpha byte of every pixel for hit tests, kept only where nothing
+  // else holds it: not for opaque pictures, nor where `pixels` below has it.
   std::vector<uint8_t> alpha;
   // On the software renderer, the renderer's own copy of the pixels
   // (0xAARRGGBB), read by the span blitter; nullptr elsewhere.
@@ -85,8 +87,6 @@ struct RenderState {
 };
 
 RenderState g_render;
-
-const std::vector<uint8_t> kNoAlpha;
 
 void LogUnableToLoad(const std::string& name) {
   LogLine("Unable to load texture: \"" + name + "\"", true);
@@ -214,6 +214,28 @@ SDL_Surface* DecodePngAs(const void* bytes, std::size_t size, uint32_t format, b
     return nullptr;
   }
   return picture;
+}
+
+// Whether every pixel of a 32-bit picture has alpha 255.
+bool AllOpaque(SDL_Surface* picture) {
+  if (SDL_LockSurface(picture) != 0) return false;
+  const uint32_t mask = picture->format->Amask;
+  const auto* pixels = static_cast<const uint8_t*>(picture->pixels);
+  bool opaque = mask != 0;
+  for (int y = 0; opaque && y < picture->h; ++y) {
+    const uint8_t* row =
+        pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(picture->pitch);
+    for (int x = 0; x < picture->w; ++x) {
+      uint32_t pixel = 0;
+      std::memcpy(&pixel, row + static_cast<std::size_t>(x) * 4, 4);
+      if ((pixel & mask) != mask) {
+        opaque = false;
+        break;
+      }
+    }
+  }
+  SDL_UnlockSurface(picture);
+  return opaque;
 }
 
 // The alpha byte of every pixel, rows from the top, from a 32-bit picture.
@@ -539,7 +561,6 @@ Texture* LoadTexture(const std::string& file_name) {
 
 struct DecodedImage {
   SDL_Surface* picture = nullptr;  // owned, in the format asked for
-  std::vector<uint8_t> alpha;
   bool opaque = false;
 };
 
@@ -558,8 +579,7 @@ uint32_t UsualTexturePixelFormat() { return SDL_PIXELFORMAT_ARGB8888; }
 
 std::size_t DecodedImageBytes(const DecodedImage& image) {
   return static_cast<std::size_t>(image.picture->pitch) *
-             static_cast<std::size_t>(image.picture->h) +
-         image.alpha.size();
+             static_cast<std::size_t>(image.picture->h);
 }
 
 DecodedImagePtr DecodeImage(const void* bytes, std::size_t size, uint32_t format,
@@ -596,9 +616,8 @@ DecodedImagePtr DecodeImage(const void* bytes, std::size_t size, uint32_t format
       image->picture = SDL_ConvertSurfaceFormat(decoded, format, 0);
     if (decoded != nullptr) SDL_FreeSurface(decoded);
   }
-  if (image->picture == nullptr || !CopyAlpha(image->picture, &image->alpha)) return nullptr;
-  image->opaque = opaque_file || std::all_of(image->alpha.begin(), image->alpha.end(),
-                                             [](uint8_t a) { return a == 255; });
+  if (image->picture == nullptr) return nullptr;
+  image->opaque = opaque_file || AllOpaque(image->picture);
   return image;
 }
 
@@ -617,7 +636,13 @@ Texture* TextureFromDecoded(DecodedImage& image) {
   texture->width = image.picture->w;
   texture->height = image.picture->h;
   texture->opaque = image.opaque;
-  texture->alpha = std::move(image.alpha);
+  // Hit tests read the alpha where the texture keeps its pixels in memory;
+  // a texture on the graphics card keeps a copy of it, unless it is opaque.
+  const bool needs_alpha = !texture->opaque && texture->pixels == nullptr;
+  if (needs_alpha && !CopyAlpha(image.picture, &texture->alpha)) {
+    DestroyTexture(texture);
+    return nullptr;
+  }
   g_render.textures.push_back(texture);
   return texture;
 }
@@ -675,8 +700,16 @@ void DeleteTexture(Texture* texture) {
 int TextureWidth(const Texture* texture) { return texture != nullptr ? texture->width : 0; }
 int TextureHeight(const Texture* texture) { return texture != nullptr ? texture->height : 0; }
 
-const std::vector<uint8_t>& TextureAlpha(const Texture* texture) {
-  return texture != nullptr ? texture->alpha : kNoAlpha;
+int TextureAlphaAt(const Texture* texture, int x, int y) {
+  if (texture == nullptr || x < 0 || y < 0 || x >= texture->width || y >= texture->height)
+    return 0;
+  if (texture->opaque) return 255;
+  if (texture->pixels != nullptr && texture->owner == PlatformRenderer())
+    return static_cast<int>(texture->pixels[static_cast<std::size_t>(y) * texture->pitch + x] >>
+                            24);
+  const std::size_t index =
+      static_cast<std::size_t>(y) * static_cast<std::size_t>(texture->width) + x;
+  return index < texture->alpha.size() ? texture->alpha[index] : 0;
 }
 
 std::size_t TextureCount() { return g_render.textures.size(); }

@@ -26,7 +26,7 @@ Texture* LoadTextureFromMemory(const std::string& name, const void* bytes, std::
 // Decoding apart from making the texture: a worker thread may turn bytes into
 // pixels while the main thread draws; only the main thread (SDL's rule) makes
 // the texture of them.
-struct DecodedImage;  // pixels in the texture format and their alpha
+struct DecodedImage;  // pixels in the texture format, and whether all are opaque
 struct DecodedImageFree {
   void operator()(DecodedImage* image) const;
 };
@@ -41,10 +41,11 @@ uint32_t UsualTexturePixelFormat();
 // declared size was too large.
 DecodedImagePtr DecodeImage(const void* bytes, std::size_t size, uint32_t format,
                             std::string* refusal);
-// What the decoded picture holds in memory, pixels and alpha.
+// What the decoded picture holds in memory.
 std::size_t DecodedImageBytes(const DecodedImage& image);
-// The texture of decoded pixels (main thread); its alpha moves into the
-// texture. nullptr when the renderer refuses or its format has changed.
+// The texture of decoded pixels (main thread), with a copy of their alpha
+// where hit tests cannot read it from the texture. nullptr when the
+// renderer refuses or its format has changed.
 Texture* TextureFromDecoded(DecodedImage& image);
 void DeleteTexture(Texture* texture);
 // A picture the game rewrites every frame (a movie's): planar Y, U, V with
@@ -54,9 +55,10 @@ bool UpdatePictureTexture(Texture* texture, const uint8_t* y, int y_pitch, const
                           int u_pitch, const uint8_t* v, int v_pitch);
 int TextureWidth(const Texture* texture);   // 0 for nullptr
 int TextureHeight(const Texture* texture);  // 0 for nullptr
-// The alpha byte of every pixel, width * height, rows from the top: kept in
-// memory from decoding, so hit tests never read from the graphics card.
-const std::vector<uint8_t>& TextureAlpha(const Texture* texture);
+// The alpha byte of the pixel at x, y (from the top left): 255 inside an
+// opaque picture, 0 outside the picture or without one. Read from memory, so
+// hit tests never read from the graphics card.
+int TextureAlphaAt(const Texture* texture, int x, int y);
 // Textures alive now (the shutdown line "Textures to free: ").
 std::size_t TextureCount();
 // Frees every texture (shutdown).

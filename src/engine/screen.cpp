@@ -8,6 +8,9 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 
 #include "engine/engine.h"
 #include "engine/keys.h"
@@ -319,6 +322,75 @@ std::vector<std::pair<int, int>> PlatformResolutions() {
   return sizes;
 }
 
+// --- Choosing the renderer ------------------------------------------------------------
+
+namespace {
+
+// Read the way the OpenGL library itself reads it.
+bool EnvironmentSaysYes(const char* value) {
+  if (value == nullptr) return false;
+  for (const char* yes : {"1", "true", "yes", "y"})
+    if (SDL_strcasecmp(value, yes) == 0) return true;
+  return false;
+}
+
+// A device node OpenGL could draw on: a render or card node, the
+// proprietary driver's node, or the node a Windows host lends its graphics
+// card through.
+bool HasGraphicsDevice() {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with("renderD") || name.starts_with("card")) return true;
+  }
+  for (const char* node : {"/dev/nvidia0", "/dev/dxg"})
+    if (std::filesystem::exists(node, error)) return true;
+  return false;
+}
+
+// Whether the renderer's OpenGL names a rasteriser that runs on the processor.
+bool OpenGlOnProcessor(SDL_Renderer* renderer) {
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || std::strncmp(info.name, "opengl", 6) != 0)
+    return false;
+  using GetString = const unsigned char* (*)(unsigned int);
+  const auto get_string = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  if (get_string == nullptr) return false;
+  constexpr unsigned int kGlRenderer = 0x1F01;
+  const auto* name = reinterpret_cast<const char*>(get_string(kGlRenderer));
+  if (name == nullptr) return false;
+  for (const char* cpu : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast", "SWR"})
+    if (std::strstr(name, cpu) != nullptr) return true;
+  return false;
+}
+
+SDL_Renderer* CreateSoftwareRenderer(SDL_Window* window, Uint32 flags) {
+  // Chosen by name, as in a headless run: asked for by its flags alone, SDL
+  // would refuse it for the vsync it lacks. And without OpenGL behind the
+  // window's pixels, which SDL would otherwise open to decide how to show them.
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, flags | SDL_RENDERER_SOFTWARE);
+  // SDL notes the vsync asked for at creation but paces a software renderer
+  // to the display only once it is set again; unpaced, the window would be
+  // drawn hundreds of times a second for nothing.
+  if (renderer != nullptr && (flags & SDL_RENDERER_PRESENTVSYNC) != 0)
+    SDL_RenderSetVSync(renderer, 1);
+  return renderer;
+}
+
+}  // namespace
+
+RendererChoice ChooseRenderer(const char* forced, const char* libgl_software,
+                              bool graphics_device) {
+  if (forced != nullptr && SDL_strcasecmp(forced, "software") == 0)
+    return RendererChoice::Software;
+  if (forced != nullptr && SDL_strcasecmp(forced, "accelerated") == 0)
+    return RendererChoice::Accelerated;
+  if (EnvironmentSaysYes(libgl_software) || !graphics_device) return RendererChoice::Software;
+  return RendererChoice::AcceleratedUnlessCpu;
+}
+
 bool PlatformCreateWindow(const WindowRequest& request) {
   int w = 0;
   int h = 0;
@@ -332,15 +404,26 @@ bool PlatformCreateWindow(const WindowRequest& request) {
   PlaceWindow(request);
   SDL_RaiseWindow(g_platform.window);
   Uint32 renderer_flags = SDL_RENDERER_TARGETTEXTURE;
-  if (g_platform.headless) {
-    renderer_flags |= SDL_RENDERER_SOFTWARE;
-  } else if (request.vsync) {
-    renderer_flags |= SDL_RENDERER_PRESENTVSYNC;
-  }
-  g_platform.renderer = SDL_CreateRenderer(g_platform.window, -1, renderer_flags);
-  if (g_platform.renderer == nullptr && !g_platform.headless) {
-    // No accelerated renderer: the software one draws the same picture.
-    g_platform.renderer = SDL_CreateRenderer(g_platform.window, -1, SDL_RENDERER_SOFTWARE);
+  if (request.vsync && !g_platform.headless) renderer_flags |= SDL_RENDERER_PRESENTVSYNC;
+  const RendererChoice choice =
+      g_platform.headless ? RendererChoice::Software
+                          : ChooseRenderer(std::getenv("QUILLMOOR_RENDERER"),
+                                           std::getenv("LIBGL_ALWAYS_SOFTWARE"),
+                                           HasGraphicsDevice());
+  if (choice == RendererChoice::Software) {
+    g_platform.renderer = CreateSoftwareRenderer(g_platform.window, renderer_flags);
+  } else {
+    g_platform.renderer = SDL_CreateRenderer(g_platform.window, -1, renderer_flags);
+    if (g_platform.renderer != nullptr && choice == RendererChoice::AcceleratedUnlessCpu &&
+        OpenGlOnProcessor(g_platform.renderer)) {
+      SDL_DestroyRenderer(g_platform.renderer);
+      g_platform.renderer = nullptr;
+    }
+    if (g_platform.renderer == nullptr) {
+      // No accelerated renderer, or one that would only draw on the
+      // processor: the software one draws the same picture.
+      g_platform.renderer = CreateSoftwareRenderer(g_platform.window, renderer_flags);
+    }
   }
   if (g_platform.renderer == nullptr) {
     ReportError(std::string("Cannot create renderer: ") + SDL_GetError());

@@ -58,6 +58,19 @@ void PlatformQuit();
 bool PlatformDesktop(DesktopMode* mode);
 // Distinct desktop resolutions, largest first.
 std::vector<std::pair<int, int>> PlatformResolutions();
+// Which renderer a window gets. Where OpenGL would only run on the
+// processor, the software renderer with the engine's span blitter draws the
+// same picture faster and without the rasteriser's compiler in memory.
+enum class RendererChoice {
+  Software,
+  Accelerated,          // asked for by name: kept even over a software OpenGL
+  AcceleratedUnlessCpu  // the accelerated one, unless its OpenGL runs on the processor
+};
+// `forced` is QUILLMOOR_RENDERER ("software" or "accelerated"; anything else
+// lets the game choose), `libgl_software` is LIBGL_ALWAYS_SOFTWARE, and
+// `graphics_device` whether the machine has a graphics device node.
+RendererChoice ChooseRenderer(const char* forced, const char* libgl_software,
+                              bool graphics_device);
 bool PlatformCreateWindow(const WindowRequest& request);
 // Applies a changed request to the open window (style, caption, position, size).
 void PlatformUpdateWindow(const WindowRequest& request);

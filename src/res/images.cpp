@@ -17,17 +17,6 @@ namespace {
 // The pixels of the image queried last. Keyed by the texture itself, not by
 // name, so that a same-named image of the next scene is never tested with
 // the previous one's pixels.
-struct AlphaCache {
-  const Texture* texture = nullptr;
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> alpha;
-};
-
-AlphaCache g_alpha_cache;
-
-void ForgetAlphaCache() { g_alpha_cache = AlphaCache{}; }
-
 void LogFull(std::string_view what, std::size_t capacity, const std::string& name) {
   LogLine(std::string(what) + " registry full (" + std::to_string(capacity) + "): \"" + name +
               "\" left out",
@@ -114,8 +103,7 @@ void timages::put_scene_aside() {
   if (!whole) {
     free_from(base_count_);
   } else {
-    ForgetAlphaCache();
-    KeptScene scene{scene_key_, {}};
+      KeptScene scene{scene_key_, {}};
     scene.entries.reserve(entries_.size() - base_count_);
     for (std::size_t i = base_count_; i < entries_.size(); ++i) scene.entries.push_back(entries_[i]);
     while (entries_.size() > base_count_) entries_.remove_at(entries_.size() - 1);
@@ -163,7 +151,6 @@ bool timages::scene_kept(const std::string& dir) const {
 }
 
 void timages::free_from(std::size_t first) {
-  ForgetAlphaCache();
   while (entries_.size() > first) {
     DeleteTexture(entries_[entries_.size() - 1].texture);
     entries_.remove_at(entries_.size() - 1);
@@ -222,7 +209,6 @@ void timages::clear() {
 
 void timages::forget() {
   StopImagePrefetch();
-  ForgetAlphaCache();
   entries_.clear();
   kept_.clear();
   base_count_ = 0;
@@ -241,20 +227,10 @@ Texture* timages::get(std::string_view name) const {
 
 int image_alpha_at(std::string_view name, float x, float y) {
   const Texture* texture = images.get(name);
-  if (texture == nullptr) return 0;
-  if (g_alpha_cache.texture != texture) {
-    g_alpha_cache.texture = texture;
-    g_alpha_cache.width = TextureWidth(texture);
-    g_alpha_cache.height = TextureHeight(texture);
-    g_alpha_cache.alpha = TextureAlpha(texture);
-  }
   const long px = std::lround(x);
   const long py = std::lround(y);
-  if (px < 0 || py < 0 || px >= g_alpha_cache.width || py >= g_alpha_cache.height) return 0;
-  const auto index = static_cast<std::size_t>(py) * static_cast<std::size_t>(g_alpha_cache.width) +
-                     static_cast<std::size_t>(px);
-  if (index >= g_alpha_cache.alpha.size()) return 0;
-  return g_alpha_cache.alpha[index];
+  if (px < 0 || py < 0 || px >= TextureWidth(texture) || py >= TextureHeight(texture)) return 0;
+  return TextureAlphaAt(texture, static_cast<int>(px), static_cast<int>(py));
 }
 
 // --- Fonts ---------------------------------------------------------------------------

@@ -84,7 +84,7 @@ class timages {
     std::string key;  // archive identity + "|" + folder
     std::vector<timage> entries;
   };
-  // One level's pictures are about 19 MB with their alpha: one kept and one
+  // One level's pictures take 9 to 19 MB: one kept and one
   // decoded ahead keep the game within its memory.
   static constexpr std::size_t kKeptScenes = 1;
 

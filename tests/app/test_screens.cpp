@@ -48,7 +48,9 @@ Held WhatIsHeld() {
     held.images.push_back(images[i].name);
     uint64_t sum = static_cast<uint64_t>(TextureWidth(texture)) << 40 |
                    static_cast<uint64_t>(TextureHeight(texture)) << 28;
-    for (uint8_t a : TextureAlpha(texture)) sum += a;
+    for (int y = 0; y < TextureHeight(texture); ++y)
+      for (int x = 0; x < TextureWidth(texture); ++x)
+        sum += static_cast<uint64_t>(TextureAlphaAt(texture, x, y)) * static_cast<uint64_t>(x + y + 1);
     held.pictures.push_back(sum);
   }
   held.fonts = fonts.count();

@@ -130,3 +130,23 @@ TEST(Mixer, EightStreamsAndSixteenEffectVoicesSumThenClipOnce) {
   EXPECT_EQ(out[0], 32767);
   EXPECT_EQ(out[1], -32767);
 }
+
+TEST(Mixer, MonoVoiceSoundsOnBothSidesExactlyAsItsDoubledStereo) {
+  const std::vector<int16_t> mono = {1000, -2000, 3000, 32767, -32768};
+  std::vector<int16_t> doubled;
+  for (const int16_t sample : mono) doubled.insert(doubled.end(), {sample, sample});
+  MixSource one = Voice(doubled, 0.7f, true);
+  one.length = 5;
+  MixSource other = one;
+  other.frames = mono.data();
+  other.channels = 1;
+  // Eight frames: the looping voices wrap part way through.
+  std::vector<float> stereo(16, 0.25f);
+  std::vector<float> from_mono(16, 0.25f);
+  MixInto(stereo.data(), 8, &one, 1);
+  MixInto(from_mono.data(), 8, &other, 1);
+  EXPECT_EQ(from_mono, stereo);
+  EXPECT_EQ(other.position, one.position);
+  EXPECT_FLOAT_EQ(from_mono[6], 32767.0f * 0.7f / 32768.0f + 0.25f);
+  EXPECT_FLOAT_EQ(from_mono[7], from_mono[6]);
+}

@@ -326,11 +326,11 @@ TEST_F(Render, DecodingKeepsEveryAlphaByteAndTransparentPixelsStayUnpainted) {
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(TextureWidth(image), 16);
     EXPECT_EQ(TextureHeight(image), 4);
-    const std::vector<uint8_t>& alpha = TextureAlpha(image);
-    ASSERT_EQ(alpha.size(), 64u);
-    EXPECT_EQ(alpha[0], 0);
-    EXPECT_EQ(alpha[3 * 16 + 15], 243);
-    EXPECT_EQ(alpha[2 * 16 + 5], 82);
+    EXPECT_EQ(TextureAlphaAt(image, 0, 0), 0);
+    EXPECT_EQ(TextureAlphaAt(image, 15, 3), 243);
+    EXPECT_EQ(TextureAlphaAt(image, 5, 2), 82);
+    EXPECT_EQ(TextureAlphaAt(image, 16, 0), 0);
+    EXPECT_EQ(TextureAlphaAt(image, 0, -1), 0);
 
     // A palette picture with a clear and a half-clear entry.
     SDL_Surface* indexed = SDL_CreateRGBSurfaceWithFormat(0, 4, 1, 8, SDL_PIXELFORMAT_INDEX8);
@@ -345,13 +345,19 @@ TEST_F(Render, DecodingKeepsEveryAlphaByteAndTransparentPixelsStayUnpainted) {
     SDL_RWclose(out);
     SDL_FreeSurface(indexed);
     Texture* keyed = LoadTextureFromMemory("keyed", saved.data(), saved.size());
-    EXPECT_EQ(TextureAlpha(keyed), (std::vector<uint8_t>{255, 128, 0, 255}));
+    EXPECT_EQ(TextureAlphaAt(keyed, 0, 0), 255);
+    EXPECT_EQ(TextureAlphaAt(keyed, 1, 0), 128);
+    EXPECT_EQ(TextureAlphaAt(keyed, 2, 0), 0);
+    EXPECT_EQ(TextureAlphaAt(keyed, 3, 0), 255);
 
     const std::string jpeg = ImageBytes(
         8, 8, [](int, int) { return 0x336699FFu; }, true);
     Texture* photo = LoadTextureFromMemory("photo", jpeg.data(), jpeg.size());
     ASSERT_NE(photo, nullptr);
-    EXPECT_EQ(TextureAlpha(photo), std::vector<uint8_t>(64, 255));
+    // An opaque picture keeps no alpha of its own and answers 255 inside.
+    EXPECT_EQ(TextureAlphaAt(photo, 0, 0), 255);
+    EXPECT_EQ(TextureAlphaAt(photo, 7, 7), 255);
+    EXPECT_EQ(TextureAlphaAt(photo, 8, 7), 0);
 
     const std::string holes =
         ImageBytes(16, 16, [](int x, int) { return x < 8 ? 0xFF0000FFu : 0xFF000000u; });
@@ -359,7 +365,7 @@ TEST_F(Render, DecodingKeepsEveryAlphaByteAndTransparentPixelsStayUnpainted) {
                FX_BLEND);
     EXPECT_EQ(At(20, 80), kRed);
     EXPECT_EQ(At(140, 80), kBlack);
-    EXPECT_EQ(TextureAlpha(nullptr).size(), 0u);
+    EXPECT_EQ(TextureAlphaAt(nullptr, 0, 0), 0);
     EXPECT_EQ(TextureWidth(nullptr), 0);
   });
 }

@@ -84,3 +84,17 @@ TEST(KeyTable, NamesAndCodesAgree) {
   EXPECT_EQ(KeyCodeFromName("f12"), key::kF12);
   EXPECT_EQ(KeyCodeFromName("nosuchkey"), -1);
 }
+
+TEST(RendererChoice, SoftwareWhereOpenGlWouldRunOnTheProcessorAndWhenAsked) {
+  // A machine with a graphics device tries the accelerated renderer first.
+  EXPECT_EQ(ChooseRenderer(nullptr, nullptr, true), RendererChoice::AcceleratedUnlessCpu);
+  EXPECT_EQ(ChooseRenderer("", "0", true), RendererChoice::AcceleratedUnlessCpu);
+  EXPECT_EQ(ChooseRenderer("fastest", "false", true), RendererChoice::AcceleratedUnlessCpu);
+  // No device, or OpenGL told to draw on the processor: the software one.
+  EXPECT_EQ(ChooseRenderer(nullptr, nullptr, false), RendererChoice::Software);
+  EXPECT_EQ(ChooseRenderer(nullptr, "1", true), RendererChoice::Software);
+  EXPECT_EQ(ChooseRenderer(nullptr, "TRUE", true), RendererChoice::Software);
+  // The player's word wins either way, in any letter case.
+  EXPECT_EQ(ChooseRenderer("accelerated", "1", false), RendererChoice::Accelerated);
+  EXPECT_EQ(ChooseRenderer("Software", nullptr, true), RendererChoice::Software);
+}

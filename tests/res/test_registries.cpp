@@ -125,7 +125,14 @@ std::string PackArchive(const fs::path& folder, std::initializer_list<const char
   return path;
 }
 
-std::vector<uint8_t> AlphaOf(const char* name) { return TextureAlpha(images.get(name)); }
+std::vector<uint8_t> AlphaOf(const char* name) {
+  const Texture* texture = images.get(name);
+  std::vector<uint8_t> alpha;
+  for (int y = 0; y < TextureHeight(texture); ++y)
+    for (int x = 0; x < TextureWidth(texture); ++x)
+      alpha.push_back(static_cast<uint8_t>(TextureAlphaAt(texture, x, y)));
+  return alpha;
+}
 
 }  // namespace
 
