@@ -259,6 +259,15 @@ void DecodeArchiveFolder(const std::string& identity, const std::string& folder,
   if (!entering.listed) entering.list(ListGameFiles(folder + "*.png", TF_list::capacity));
   if (!g.archive.empty()) StartWorker();
   g.changed.notify_all();
+  // What the worker decoded for a level the player did not walk to is
+  // freed before this one is decoded, not after, so that both never take
+  // memory at once.
+  if (dropped_busy != nullptr || !dropped.empty()) {
+    hold.unlock();
+    dropped_busy.reset();
+    dropped.clear();
+    hold.lock();
+  }
 
   // The pictures decoded so far in the listing's order become textures at
   // once, between this thread's own pictures, so that making them overlaps
