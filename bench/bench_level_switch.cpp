@@ -1,7 +1,8 @@
 // Walking between levels in the loaded game, headless: a level entered for
 // the first time with nothing ready, a level next door after the player has
-// looked around a while, and the way back to the level just left. Beside
-// them, what reading and decoding one level's pictures costs alone.
+// looked around a while, the way back to the level just left, and every walk
+// of the story in a player's order. Beside them, what reading and decoding
+// one level's pictures costs alone.
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
@@ -12,6 +13,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -24,7 +26,10 @@
 #include "engine/archive.h"
 #include "engine/engine.h"
 #include "profile/profiles.h"
+#include "res/image_prefetch.h"
+#include "res/images.h"
 #include "res/strings.h"
+#include "support/story_table.h"
 #include "ui/gui.h"
 #include "world/scene.h"
 #include "world/world.h"
@@ -203,5 +208,96 @@ void BM_LevelFolderRead(benchmark::State& state) {
   state.counters["main_cpu_ms"] = cpu / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_LevelFolderRead)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The main thread's time to decode the hotel's pictures alone, read before.
+double HotelDecodeCpuMs() {
+  IMG_Init(IMG_INIT_PNG);
+  const std::vector<std::string> files = ReadHotelPictures();
+  const double start = ThreadCpuMs();
+  for (const std::string& bytes : files)
+    SDL_FreeSurface(IMG_Load_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1));
+  return ThreadCpuMs() - start;
+}
+
+double Percentile(std::vector<double> values, double p) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const auto at = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+  return values[at];
+}
+
+// The story's walks in order, from the hotel to the last one: a player looks
+// around between two walks, and passes more quickly through the levels of
+// one walk. One iteration is the whole story; its counters are the time of
+// a switch on the clock (wall_p50_ms, wall_p90_ms) and on the main thread
+// (cpu_p50_ms, cpu_p90_ms), and as ratios to decoding the hotel's pictures
+// alone in the same run (decode_ms); how many levels were kept from before
+// (kept), decoded ahead and ready (ahead), or neither (cold).
+constexpr auto kBetweenWalks = std::chrono::milliseconds(500);
+constexpr auto kWithinWalk = std::chrono::milliseconds(300);
+
+void BM_LevelSwitchStory(benchmark::State& state) {
+  if (::chdir(QUILLMOOR_BENCH_GAME_DIR) != 0) {
+    state.SkipWithError("no game folder");
+    return;
+  }
+  const double decode_ms = HotelDecodeCpuMs();
+  RunInGame(state, [](benchmark::State& s) {
+    const StoryTable story = ReadStoryTable(QUILLMOOR_BENCH_STORY);
+    if (!story.error.empty()) {
+      s.SkipWithError(story.error.c_str());
+      return;
+    }
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    int kept = 0;
+    int ahead = 0;
+    int cold = 0;
+    for (auto _ : s) {
+      ChangeLevel("hotel", LeaveLevel::Save);
+      for (const StoryStep& step : story.steps) {
+        if (step.kind != StepKind::Walk) continue;
+        std::this_thread::sleep_for(kBetweenWalks);
+        for (std::size_t i = 0; i < step.route.size(); ++i) {
+          if (i > 0) std::this_thread::sleep_for(kWithinWalk);
+          const std::string& level = step.route[i];
+          const std::string folder = "images/levels/" + level + "/";
+          if (images.scene_kept(folder))
+            ++kept;
+          else if (PrefetchedFolderReady(folder))
+            ++ahead;
+          else
+            ++cold;
+          const double cpu_start = ThreadCpuMs();
+          const auto start = std::chrono::steady_clock::now();
+          const bool ok = ChangeLevel(level, LeaveLevel::Save);
+          wall.push_back(
+              std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                  .count());
+          cpu.push_back(ThreadCpuMs() - cpu_start);
+          if (!ok || world.levelName != level) s.SkipWithError("the level was not entered");
+        }
+      }
+      double total = 0;
+      for (double w : wall) total += w;
+      s.SetIterationTime(total / 1e3);
+    }
+    s.counters["switches"] = static_cast<double>(wall.size());
+    s.counters["kept"] = kept;
+    s.counters["ahead"] = ahead;
+    s.counters["cold"] = cold;
+    s.counters["wall_p50_ms"] = Percentile(wall, 0.5);
+    s.counters["wall_p90_ms"] = Percentile(wall, 0.9);
+    s.counters["cpu_p50_ms"] = Percentile(cpu, 0.5);
+    s.counters["cpu_p90_ms"] = Percentile(cpu, 0.9);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    s.counters["max_rss_mb"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  });
+  state.counters["decode_ms"] = decode_ms;
+  state.counters["wall_p50_x"] = state.counters["wall_p50_ms"] / decode_ms;
+  state.counters["cpu_p50_x"] = state.counters["cpu_p50_ms"] / decode_ms;
+}
+BENCHMARK(BM_LevelSwitchStory)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -347,6 +347,18 @@ std::vector<std::string> ListGameFiles(const std::string& mask, std::size_t limi
   return ListDisk(folder, pattern, limit);
 }
 
+bool OpenArchiveSource(std::string* file_name, std::string* password) {
+  if (g_archive.zip == nullptr || !g_archive.image.empty()) return false;
+  *file_name = g_archive.file;
+  *password = g_archive.password;
+  return true;
+}
+
+bool ReadArchiveMemberQuietly(const std::string& name, std::string* bytes) {
+  bytes->clear();
+  return g_archive.zip != nullptr && ReadMember(g_archive.zip, g_archive.password, name, bytes, true);
+}
+
 std::string OpenArchiveIdentity() {
   if (g_archive.zip == nullptr) return {};
   struct stat info {};

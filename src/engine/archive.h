@@ -29,6 +29,13 @@ bool ReadGameFile(const std::string& name, std::string* bytes);
 // from disk; files in subfolders are left out. At most `limit` names.
 std::vector<std::string> ListGameFiles(const std::string& mask, std::size_t limit);
 
+// The open archive's file and password, for a second reader on a worker
+// thread; false when none is open or it lives in memory only.
+bool OpenArchiveSource(std::string* file_name, std::string* password);
+// The member's bytes from the open archive only, logging nothing: whatever
+// fails here is read again the ordinary way, which reports it.
+bool ReadArchiveMemberQuietly(const std::string& name, std::string* bytes);
+
 // What the open archive is (its file, size and time of change): pictures
 // decoded from it stay good while this stays the same. Empty when none is open.
 std::string OpenArchiveIdentity();

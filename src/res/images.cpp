@@ -71,22 +71,28 @@ void timages::reindex() {
   for (std::size_t i = 0; i < entries_.size(); ++i) index(i);
 }
 
-// The same as append_dir, with pixels the worker decoded ahead; a picture it
-// could not make is loaded the ordinary way, which says what is wrong.
-void timages::append_prefetched(const std::string& dir, std::vector<PrefetchedImage>& pictures) {
-  for (PrefetchedImage& picture : pictures) {
-    const std::string name = file_stem(picture.file);
-    if (entries_.full()) {
-      LogFull("Image", IMAGE_CAPACITY, name);
-      break;
-    }
-    Texture* texture = picture.image != nullptr ? TextureFromDecoded(*picture.image) : nullptr;
-    // Its pixels are in the texture now: freed at once, not with the folder.
-    picture.image.reset();
-    if (texture == nullptr) texture = LoadTexture(dir + picture.file);
-    if (texture == nullptr) ReportBrokenGameFile(dir + picture.file);
-    append_entry(timage{name, name_hash(name), texture});
+// The same as append_dir for a folder of the open archive, decoded on both
+// cores or ahead by the worker; a picture that could not be made there is
+// loaded the ordinary way, which says what is wrong.
+void timages::append_archive_dir(const std::string& dir) {
+  DecodeArchiveFolder(scene_identity_, dir, TexturePixelFormat(),
+                      [&](PrefetchedImage& picture) { return append_decoded(dir, picture); });
+}
+
+// False, with the image left out, when the registry is full.
+bool timages::append_decoded(const std::string& dir, PrefetchedImage& picture) {
+  const std::string name = file_stem(picture.file);
+  if (entries_.full()) {
+    LogFull("Image", IMAGE_CAPACITY, name);
+    return false;
   }
+  Texture* texture = picture.image != nullptr ? TextureFromDecoded(*picture.image) : nullptr;
+  // Its pixels are in the texture now: freed at once, not with the folder.
+  picture.image.reset();
+  if (texture == nullptr) texture = LoadTexture(dir + picture.file);
+  if (texture == nullptr) ReportBrokenGameFile(dir + picture.file);
+  append_entry(timage{name, name_hash(name), texture});
+  return true;
 }
 
 void timages::append_entry(timage entry) {
@@ -103,7 +109,7 @@ void timages::put_scene_aside() {
   if (!whole) {
     free_from(base_count_);
   } else {
-      KeptScene scene{scene_key_, {}};
+    KeptScene scene{scene_key_, {}};
     scene.entries.reserve(entries_.size() - base_count_);
     for (std::size_t i = base_count_; i < entries_.size(); ++i) scene.entries.push_back(entries_[i]);
     while (entries_.size() > base_count_) entries_.remove_at(entries_.size() - 1);
@@ -171,7 +177,8 @@ void timages::load_file(const std::string& dir, const std::string& file) {
 }
 
 void timages::load_decoded_dir(const std::string& dir, std::vector<PrefetchedImage>& pictures) {
-  append_prefetched(dir, pictures);
+  for (PrefetchedImage& picture : pictures)
+    if (!append_decoded(dir, picture)) break;
   base_count_ = entries_.size();
   scene_key_.clear();
 }
@@ -189,12 +196,10 @@ void timages::load_scene_dir(const std::string& dir) {
   scene_identity_ = identity;
   if (kept) {
     append_kept(back);
+  } else if (!key.empty()) {
+    append_archive_dir(dir);
   } else {
-    std::vector<PrefetchedImage> prefetched;
-    if (!key.empty() && TakePrefetchedFolder(scene_identity_, dir, &prefetched))
-      append_prefetched(dir, prefetched);
-    else
-      append_dir(dir);
+    append_dir(dir);
   }
   scene_key_ = key;
 }

@@ -38,9 +38,10 @@ class timages {
   void load_decoded_dir(const std::string& dir, std::vector<PrefetchedImage>& pictures);
   // Puts the images of the previous scene (everything after the permanent
   // ones) aside, then loads the folder's images without making them
-  // permanent: from the scene put aside, from the pictures decoded ahead,
-  // or from the archive. The scene left last, if read from the archive,
-  // stays aside for the way back; the one before is freed.
+  // permanent: from the scene put aside, or from the archive (decoded
+  // ahead, or now on both cores), or from disk. The scene left last, if
+  // read from the archive, stays aside for the way back; the one before is
+  // freed.
   void load_scene_dir(const std::string& dir);
   // Whether the folder's images are the scene put aside.
   bool scene_kept(const std::string& dir) const;
@@ -60,7 +61,8 @@ class timages {
  private:
   void append_dir(const std::string& dir);
   bool append_file(const std::string& dir, const std::string& file);
-  void append_prefetched(const std::string& dir, std::vector<PrefetchedImage>& pictures);
+  void append_archive_dir(const std::string& dir);
+  bool append_decoded(const std::string& dir, PrefetchedImage& picture);
   void append_entry(timage entry);
   void free_from(std::size_t first);
   void index(std::size_t entry);

@@ -195,6 +195,46 @@ TEST_F(Registries, ScenesLeftAreKeptForTheWayBackAndNeighboursDecodedAheadMatchT
   CloseArchive();
 }
 
+// Entered before the worker has it, a level is decoded by both threads at
+// once; started by the worker, it is finished by both. Either way the
+// registry holds the pictures in the archive's order, a broken one left
+// empty, as when they are read one after the other.
+TEST_F(Registries, ALevelNotDecodedAheadIsDecodedTogetherInTheFoldersOrder) {
+  constexpr int kPictures = 40;
+  fs::create_directories(folder / "many");
+  for (int i = 0; i < kPictures; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "lev_%02d.png", i);
+    WritePng(folder / "many" / name, 4 + i, 30, static_cast<uint8_t>(i));
+  }
+  { std::ofstream(folder / "many" / "lev_17b.png") << "not a picture"; }
+  const std::string archive = PackArchive(folder, {"scene1", "many"});
+  images.load_dir(Dir("base"));
+  ASSERT_TRUE(OpenArchive(archive, "58203"));
+  const std::vector<std::string> listing = ListGameFiles("many/*.png", 100);
+  const auto check = [&](const char* when) {
+    ASSERT_EQ(images.count(), images.base_count() + listing.size()) << when;
+    for (std::size_t i = 0; i < listing.size(); ++i) {
+      const timage& entry = images[images.base_count() + i];
+      EXPECT_EQ(entry.name + ".png", listing[i]) << when;
+      if (entry.name == "lev_17b")
+        EXPECT_EQ(entry.texture, nullptr) << when;
+      else
+        EXPECT_EQ(TextureWidth(entry.texture), 4 + std::stoi(entry.name.substr(4))) << when;
+    }
+    EXPECT_EQ(image_alpha_at("lev_39", 20, 3), 255) << when;
+    EXPECT_EQ(image_alpha_at("lev_39", 23, 3), 0) << when;
+  };
+  images.load_scene_dir("many/");
+  check("entered cold");
+  images.load_scene_dir("scene1/");
+  images.load_scene_dir("empty/");
+  PrefetchImageFolders(archive, "58203", OpenArchiveIdentity(), TexturePixelFormat(), {"many/"});
+  images.load_scene_dir("many/");
+  check("entered while the worker decodes it");
+  CloseArchive();
+}
+
 TEST_F(Registries, ThePixelTestAnswersZeroOutsideTheImage) {
   images.load_dir(Dir("base"));
   EXPECT_EQ(image_alpha_at("gbutton", 0, 0), 255);
