@@ -24,6 +24,7 @@
 #include "app/game_state.h"
 #include "app/shell.h"
 #include "engine/archive.h"
+#include "engine/png_read.h"
 #include "engine/engine.h"
 #include "profile/profiles.h"
 #include "res/image_prefetch.h"
@@ -192,6 +193,35 @@ void BM_LevelFolderDecode(benchmark::State& state) {
   state.counters["main_cpu_ms"] = cpu / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_LevelFolderDecode)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The same pictures decoded into the textures' layout (0xAARRGGBB): read
+// straight into it (argument 1), or by the general loader and converted
+// after (argument 0), as before the PNG reader.
+void BM_LevelFolderIntoTextureLayout(benchmark::State& state) {
+  if (::chdir(QUILLMOOR_BENCH_GAME_DIR) != 0) state.SkipWithError("no game folder");
+  IMG_Init(IMG_INIT_PNG);
+  const std::vector<std::string> files = ReadHotelPictures();
+  for (auto _ : state) {
+    for (const std::string& bytes : files) {
+      SDL_Surface* picture = nullptr;
+      int w = 0;
+      int h = 0;
+      bool opaque = false;
+      if (state.range(0) == 1 && PngPictureSize(bytes.data(), bytes.size(), &w, &h)) {
+        picture = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+        PngDecodeInto(bytes.data(), bytes.size(), true, picture->pixels, picture->pitch, &opaque);
+      } else {
+        SDL_Surface* loaded =
+            IMG_Load_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
+        picture = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+        SDL_FreeSurface(loaded);
+      }
+      SDL_FreeSurface(picture);
+    }
+  }
+  state.counters["images"] = static_cast<double>(files.size());
+}
+BENCHMARK(BM_LevelFolderIntoTextureLayout)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Reading the same pictures out of the encrypted archive, without decoding.
 void BM_LevelFolderRead(benchmark::State& state) {
