@@ -92,8 +92,15 @@ int ProgramEntry(const CommandLine& options) {
   }
   shell.save_folder = game_strings.get("save_folder");
   shell.window_title = game_strings.get("window_title");
+  // The pictures are read while the players are read and the window opens,
+  // in the layout renderers keep textures in; another layout only costs a
+  // second read.
+  BeginStartupLoad(StartupPlan(), UsualTexturePixelFormat());
 
-  if (!PrepareSaveFolder(EngineQueryText(Q_USER_DIR), shell.save_folder)) return 1;
+  if (!PrepareSaveFolder(EngineQueryText(Q_USER_DIR), shell.save_folder)) {
+    StopStartupLoad();
+    return 1;
+  }
   // Without the word in the texts nobody is the developer: the lookup's
   // "NULL" stand-in must not make a player of that name one.
   CurrentProfiles().developer_word =
@@ -105,7 +112,10 @@ int ProgramEntry(const CommandLine& options) {
   LoadPlayerList();
   LoadProfile();
 
-  if (!options.script.empty() && !AutomationLoad(options.script)) return kExitMalformedScript;
+  if (!options.script.empty() && !AutomationLoad(options.script)) {
+    StopStartupLoad();
+    return kExitMalformedScript;
+  }
 
   AddTimer(FrameTick, 10);
   AddTimer(MusicSelector, 100);
@@ -126,9 +136,6 @@ int ProgramEntry(const CommandLine& options) {
   SetCaption(shell.window_title);
   ChooseScreenMode(options);
 
-  // The pictures are read while the window opens, in the layout renderers
-  // keep textures in; another layout only costs a second read.
-  BeginStartupLoad(StartupPlan(), UsualTexturePixelFormat());
   const bool started = EngineStart(0, 0);
   StopStartupLoad();
   // The engine freed every texture, font and sound at its shutdown.
