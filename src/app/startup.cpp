@@ -33,7 +33,6 @@ namespace {
 
 constexpr const char* kStringsPath = "data/text/strings.cfg";
 
-
 ShellState g_shell;
 
 // The screen mode the game starts in: the player's full-screen option, which
@@ -68,6 +67,7 @@ StartupLoadPlan StartupPlan() {
   plan.effect_folder = "data/audio/effects/";
   return plan;
 }
+
 void ResetShell() { g_shell = ShellState{}; }
 
 int ProgramEntry(const CommandLine& options) {
