@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "engine/archive.h"
 #include "engine/ini.h"
 #include "engine/timers.h"
 #include "res/strings.h"
@@ -126,4 +127,12 @@ BENCHMARK(BM_TimerPassAfterOneSecondStall);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// As the game does before anything else.
+int main(int argc, char** argv) {
+  ReadLocalZoneOnce();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

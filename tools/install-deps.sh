@@ -8,8 +8,9 @@ packages=(
   # build tools
   build-essential cmake ninja-build pkg-config clang
   # the game: window, input, audio device, images, archive, sound, movie,
-  # fast screenshots
+  # fast screenshots, fast picture data
   libsdl2-dev libsdl2-image-dev libzip-dev libogg-dev libvorbis-dev libtheora-dev libpng-dev
+  libdeflate-dev
   # tests and benchmarks (the kill and full-disk tests are Python scripts)
   libgtest-dev libbenchmark-dev python3
   # content tools: fonts and placeholder art

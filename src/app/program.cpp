@@ -16,6 +16,7 @@
 #include "app/cmdline.h"
 #include "app/game_state.h"
 #include "app/shell.h"
+#include "engine/archive.h"
 #include "engine/engine.h"
 #include "engine/log.h"
 #include "engine/save_file.h"
@@ -99,6 +100,7 @@ std::string UserFolder(const CommandLine& options) {
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
+  ReadLocalZoneOnce();
   CommandLineResult parsed = ParseCommandLine(argc, argv);
   if (!parsed.ok) {
     std::fprintf(stderr, "quillmoor: %s\n", parsed.error.c_str());

@@ -11,6 +11,7 @@
 #include <zlib.h>      // inflating members read past the library, and their check sums
 
 #include <algorithm>
+#include <cstdlib>
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -371,6 +372,10 @@ std::string OpenArchiveIdentity() {
 // --- A worker's own reader ---------------------------------------------------------------
 
 ArchiveReader::~ArchiveReader() { close(); }
+
+void ReadLocalZoneOnce() {
+  if (std::getenv("TZ") == nullptr) ::setenv("TZ", ":/etc/localtime", 0);
+}
 
 bool ArchiveReader::open(const std::string& file_name, const std::string& password) {
   close();

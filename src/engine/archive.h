@@ -10,6 +10,12 @@
 inline constexpr const char* kImageArchive = "data/images.dat";
 inline constexpr const char* kImageArchiveKey = "58203";
 
+// Call once at start, before any thread. The archive's reader turns every
+// member's date into local time, and unless TZ names the zone the C library
+// looks at the zone file again for each: a thousand system calls an opening.
+// With TZ unset it is set to the system's zone file, read once from then on.
+void ReadLocalZoneOnce();
+
 // Opens "data/images.dat"-style archives. False, and the log line
 // "Unable to open archive: " + file name, when it cannot be opened.
 bool OpenArchive(const std::string& file_name, const std::string& password);
