@@ -39,6 +39,10 @@ struct LoadState {
   std::thread worker;
   bool quit = false;
   bool worker_done = true;
+  // The main thread has its first frame: the rest may load. Until then the
+  // worker keeps off the processor, which on a machine with a core or two
+  // would otherwise hold back the very frame it loaded the picture for.
+  bool go_on = false;
   std::vector<Piece> pieces;  // what the worker has finished, in order
   std::size_t taken = 0;      // pieces the main thread has put in the registries
   std::size_t total = 0;      // pieces the plan makes; 0 when no load is under way
@@ -47,6 +51,7 @@ struct LoadState {
     {
       const std::lock_guard<std::mutex> hold(lock);
       quit = true;
+      changed.notify_all();
     }
     if (worker.joinable()) worker.join();
   }
@@ -68,6 +73,19 @@ bool Stopped() {
   return g_load.quit;
 }
 
+// False when the load was stopped while waiting.
+bool WaitToGoOn() {
+  std::unique_lock<std::mutex> hold(g_load.lock);
+  g_load.changed.wait(hold, [] { return g_load.go_on || g_load.quit; });
+  return !g_load.quit;
+}
+
+void LetTheRestLoad() {
+  const std::lock_guard<std::mutex> hold(g_load.lock);
+  g_load.go_on = true;
+  g_load.changed.notify_all();
+}
+
 void Work(StartupLoadPlan plan, uint32_t format, std::vector<std::string> effect_files) {
   ArchiveReader reader;
   const bool readable = reader.open(plan.archive, plan.password);
@@ -77,7 +95,8 @@ void Work(StartupLoadPlan plan, uint32_t format, std::vector<std::string> effect
   PrefetchedImage first{plan.first_picture.substr(slash), nullptr};
   if (readable && reader.read(plan.first_picture, &bytes))
     first.image = DecodeImage(bytes.data(), bytes.size(), format, nullptr);
-  if (!Publish(Piece{Piece::Kind::Picture, plan.first_picture.substr(0, slash), std::move(first), {}}))
+  if (!Publish(Piece{Piece::Kind::Picture, plan.first_picture.substr(0, slash), std::move(first), {}}) ||
+      !WaitToGoOn())
     return;
   for (const std::string& dir : plan.image_folders) {
     if (!readable) {
@@ -173,6 +192,7 @@ void BeginStartupLoad(const StartupLoadPlan& plan, uint32_t texture_format) {
     const std::lock_guard<std::mutex> hold(g_load.lock);
     g_load.quit = false;
     g_load.worker_done = false;
+    g_load.go_on = false;
     g_load.pieces.clear();
     g_load.taken = 0;
     // Pictures are counted as the worker lists them; until it has, the
@@ -205,6 +225,7 @@ bool StartupLoadPending() {
 }
 
 void ContinueStartupLoad(double budget_ms) {
+  LetTheRestLoad();
   const auto start = std::chrono::steady_clock::now();
   const auto budget = std::chrono::duration<double, std::milli>(budget_ms);
   Piece piece;
@@ -214,6 +235,7 @@ void ContinueStartupLoad(double budget_ms) {
 }
 
 void FinishStartupLoad() {
+  LetTheRestLoad();
   Piece piece;
   while (TakeNext(true, &piece)) Apply(piece, g_plan);
   JoinWhenDone();
@@ -223,6 +245,7 @@ void StopStartupLoad() {
   {
     const std::lock_guard<std::mutex> hold(g_load.lock);
     g_load.quit = true;
+    g_load.changed.notify_all();
   }
   if (g_load.worker.joinable()) g_load.worker.join();
   std::vector<Piece> dropped;

@@ -27,7 +27,9 @@ struct StartupLoadPlan {
 void BeginStartupLoad(const StartupLoadPlan& plan, uint32_t texture_format);
 // Whether a load was begun and not stopped.
 bool StartupLoadBegun();
-// Puts the plan's first picture into the registry, waiting for it.
+// Puts the plan's first picture into the registry, waiting for it. The
+// worker then waits in turn until the rest is asked for, below, so that it
+// does not compete with the first frame for the processor.
 void TakeFirstStartupPicture();
 // Whether some of the plan is not in the registries yet.
 bool StartupLoadPending();
