@@ -22,6 +22,10 @@ struct ShellState {
   // the splash. Headless and scripted runs load everything before the first
   // frame, so that what a script sees never depends on a worker's timing.
   bool load_behind_splash = false;
+  // Behind the splash, which is silent, the sound system starts with the
+  // effects, after the first frame: a sound device can take a tenth of a
+  // second to open, or to say that there is none.
+  bool sound_pending = false;
   // --windowed or --fullscreen: the screen of this run, whatever a chosen
   // player's option says, until the player changes it by hand.
   std::optional<bool> run_fullscreen;

@@ -65,6 +65,11 @@ StartupLoadPlan StartupPlan() {
                         "images/items/",  "images/diary/",  "images/hint/"};
   plan.font_folder = "data/fonts/";
   plan.effect_folder = "data/audio/effects/";
+  plan.before_effects = [] {
+    if (!g_shell.sound_pending) return;
+    g_shell.sound_pending = false;
+    g_shell.sound_available = StartSound();
+  };
   return plan;
 }
 
@@ -155,7 +160,8 @@ void LoadCallback() {
   const PlayerOptions& options = CurrentProfiles().options;
   SetLogicalResolution(kLogicalWidth, kLogicalHeight);
   if (!options.custom_cursor) ShowSystemCursor(true);
-  g_shell.sound_available = StartSound();
+  g_shell.sound_pending = g_shell.load_behind_splash;
+  if (!g_shell.sound_pending) g_shell.sound_available = StartSound();
 
   // The splash shows at once: its first picture is taken here from the
   // worker begun with the program, the rest while it plays (see FrameTick),

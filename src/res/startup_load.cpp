@@ -151,6 +151,7 @@ void Apply(Piece& piece, const StartupLoadPlan& plan) {
       fonts.load_dir(piece.dir);
       break;
     case Piece::Kind::Effects:
+      if (plan.before_effects) plan.before_effects();
       sounds.load_decoded(piece.dir, piece.effects);
       break;
   }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ struct StartupLoadPlan {
   std::string first_picture;               // "images/splash/pub.png", decoded first
   std::string font_folder;                 // "data/fonts/"
   std::string effect_folder;               // "data/audio/effects/", read from the disk
+  // Run on the main thread just before the effects are put in: what they
+  // need first (the sound system).
+  std::function<void()> before_effects;
 };
 
 // Starts the worker on the plan (main thread). Its pictures are decoded in

@@ -14,6 +14,7 @@
 #include "app/screens.h"
 #include "app/shell.h"
 #include "engine/archive.h"
+#include "engine/audio.h"
 #include "engine/engine.h"
 #include "engine/video.h"
 #include "profile/profiles.h"
@@ -102,6 +103,7 @@ TEST_F(Screens, BehindTheSplashTheRestLoadsWhileItPlaysAndTheMenuFindsItAll) {
     EXPECT_NE(images.get("pub"), nullptr);
     EXPECT_EQ(images.get("dev"), nullptr);
     EXPECT_EQ(fonts.count(), 0u);
+    EXPECT_FALSE(SoundStarted()) << "the first frame waits for no sound device";
     for (int i = 0; i < 100 && StartupLoadPending(); ++i) {
       GameSteps(1);
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -113,6 +115,7 @@ TEST_F(Screens, BehindTheSplashTheRestLoadsWhileItPlaysAndTheMenuFindsItAll) {
     GameSteps(2);
     EXPECT_TRUE(WindowVisible("wnd_menu"));
     EXPECT_FALSE(StartupLoadPending());
+    EXPECT_TRUE(SoundStarted() && Shell().sound_available);
     g_behind_splash = WhatIsHeld();
   });
   TearDown();
