@@ -491,6 +491,10 @@ bool BlitParallelogram(const SpanTarget& target, const SpanSource& given, const 
     run.count = end - first;
     run.tx = ToFixed(tx_0 + tx_s * s + tx_t * t);
     run.ty = ToFixed(ty_0 + ty_s * s + ty_t * t);
+    // The row below is fetched while this one is drawn: small sprites all
+    // over the screen otherwise wait on its pixels row after row.
+    if (row + 1 < row1)
+      for (int i = 0; i < run.count; i += 16) __builtin_prefetch(run.dst + target.pitch + i, 1);
     draw(run, source, box, tint);
   }
   return true;
