@@ -11,9 +11,9 @@
 #include <zlib.h>      // inflating members read past the library, and their check sums
 
 #include <algorithm>
-#include <cstdlib>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <string_view>
 #include <utility>
 
@@ -371,11 +371,11 @@ std::string OpenArchiveIdentity() {
 
 // --- A worker's own reader ---------------------------------------------------------------
 
-ArchiveReader::~ArchiveReader() { close(); }
-
 void ReadLocalZoneOnce() {
   if (std::getenv("TZ") == nullptr) ::setenv("TZ", ":/etc/localtime", 0);
 }
+
+ArchiveReader::~ArchiveReader() { close(); }
 
 bool ArchiveReader::open(const std::string& file_name, const std::string& password) {
   close();

@@ -60,7 +60,7 @@ bool ReadWithLibpng(const void* bytes, std::size_t size, bool red_high, void* pi
 // --- Plain pictures ----------------------------------------------------------------
 // The game's pictures are 8-bit RGB or RGBA, not interlaced, with nothing
 // that changes their colours. Their data is inflated in one go and each row
-// unfiltered straight into the texture layout, about three times faster
+// unfiltered straight into the texture layout, two to three times faster
 // than libpng's rows and conversions. A picture with anything else, or
 // anything odd about it (a bad check sum, data too short or too long), is
 // left to libpng, which reads it or says what is wrong with it.
