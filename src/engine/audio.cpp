@@ -84,6 +84,8 @@ struct StreamSlot {
 
 struct AudioState {
   bool started = false;
+  // SDL's audio part is up; it stays up after a device that would not open.
+  bool subsystem_up = false;
   bool focused = true;  // as the last stream step saw the window
   SDL_AudioDeviceID device = 0;
   // Under the device lock once started:
@@ -318,9 +320,12 @@ bool StartSound() {
   if (g_audio.started) return true;
   LogLine("Sound: starting the sound system", true);
   if (EngineConfiguration().headless) SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    LogLine(std::string("Sound: no audio device (") + SDL_GetError() + ")", true);
-    return false;
+  if (!g_audio.subsystem_up) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+      LogLine(std::string("Sound: no audio device (") + SDL_GetError() + ")", true);
+      return false;
+    }
+    g_audio.subsystem_up = true;
   }
   SDL_AudioSpec want{};
   want.freq = kMixRate;
@@ -332,8 +337,10 @@ bool StartSound() {
   // No changes allowed: SDL converts to whatever the hardware wants.
   const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device == 0) {
+    // SDL's audio part stays up until the sound system stops: closing it
+    // now would wait for its device watcher, up to a tenth of a second in
+    // the middle of the splash.
     LogLine(std::string("Sound: no audio device (") + SDL_GetError() + ")", true);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
   g_audio.mix.assign(static_cast<std::size_t>(kMixBlockFrames * kMixChannels), 0.0f);
@@ -361,14 +368,16 @@ void StopSoundSystem() {
     }
     for (Sound* sound : sounds) delete sound;
   }
-  if (!g_audio.started) return;
-  SDL_CloseAudioDevice(g_audio.device);
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  g_audio.device = 0;
-  g_audio.started = false;
-  g_audio.focused = true;
-  g_audio.play_serial = 0;
-  LogLine("Sound: sound system finalized", true);
+  if (g_audio.started) {
+    SDL_CloseAudioDevice(g_audio.device);
+    g_audio.device = 0;
+    g_audio.started = false;
+    g_audio.focused = true;
+    g_audio.play_serial = 0;
+    LogLine("Sound: sound system finalized", true);
+  }
+  if (g_audio.subsystem_up) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  g_audio.subsystem_up = false;
 }
 
 void MixSoundOutput(int16_t* out_stereo, int frames) {
