@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/archive.h"
+#include "engine/engine.h"
 #include "engine/ini.h"
 #include "engine/timers.h"
 #include "res/strings.h"
@@ -129,7 +129,7 @@ BENCHMARK(BM_TimerPassAfterOneSecondStall);
 
 // As the game does before anything else.
 int main(int argc, char** argv) {
-  ReadLocalZoneOnce();
+  PrepareProcess();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

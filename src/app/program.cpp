@@ -16,7 +16,6 @@
 #include "app/cmdline.h"
 #include "app/game_state.h"
 #include "app/shell.h"
-#include "engine/archive.h"
 #include "engine/engine.h"
 #include "engine/log.h"
 #include "engine/save_file.h"
@@ -100,7 +99,7 @@ std::string UserFolder(const CommandLine& options) {
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
-  ReadLocalZoneOnce();
+  PrepareProcess();
   CommandLineResult parsed = ParseCommandLine(argc, argv);
   if (!parsed.ok) {
     std::fprintf(stderr, "quillmoor: %s\n", parsed.error.c_str());

@@ -10,7 +10,7 @@
 inline constexpr const char* kImageArchive = "data/images.dat";
 inline constexpr const char* kImageArchiveKey = "58203";
 
-// Call once at start, before any thread. The archive's reader turns every
+// Called by PrepareProcess, before any thread. The archive's reader turns every
 // member's date into local time, and unless TZ names the zone the C library
 // looks at the zone file again for each: a thousand system calls an opening.
 // With TZ unset it is set to the system's zone file, read once from then on.

@@ -63,6 +63,9 @@ struct EngineSettings {
   std::string program_dir;        // answered by query 101
   std::string user_dir;           // answered by query 102, ends with '/'
 };
+// First thing in the program, before any thread starts: the process-wide
+// settings the engine's speed relies on (see engine.cpp).
+void PrepareProcess();
 // Chosen before EngineStart; the headless flag also makes reports go to stderr.
 void EngineConfigure(const EngineSettings& settings);
 const EngineSettings& EngineConfiguration();
